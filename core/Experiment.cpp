@@ -1,0 +1,138 @@
+#include "core/Experiment.h"
+
+#include "core/Failure.h"
+
+namespace tovask {
+
+namespace {
+
+using ui::Font;
+using ui::Rect;
+
+const Font kSansSerif{"MS Sans Serif", 12, false};
+const Font kSansSerifBold{"MS Sans Serif", 12, true};
+const Font kSerif{"Times New Roman", 14.25f, false};
+
+// The system colours a label starts with before the program colours it.
+constexpr std::uint32_t kWhite = 0x00FFFFFF;
+constexpr std::uint32_t kDesktop = 0x00808000;
+constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
+
+} // namespace
+
+Experiment::Experiment(ui::Platform& platform)
+    : form("Experiment", Rect{0, 0, 18135, 10845}, "Experiment"),
+      TARVlogo("TARVlogo", 28, Rect{4080, 7800, 7455, 2415}),
+      WaitTimer("WaitTimer", Rect{1080, 2760, 0, 0}, 1000),
+      ReadInstructionsTimer("ReadInstructionsTimer", Rect{240, 2760, 0, 0}, 1000),
+      PlayingOutFrame("PlayingOutFrame", nullptr, 21, Rect{1440, 3600, 2415, 1455},
+                      "Playing out time"),
+      TaskFrame("TaskFrame", &PlayingOutFrame, 22, Rect{120, 360, 2400, 855},
+                "Enter the task number"),
+      TaskNumber("TaskNumber", &TaskFrame, 23, Rect{120, 240, 2200, 420}, kSansSerif, "1"),
+      Continue("Continue", 19, Rect{240, 6720, 2175, 495}, " Continue"),
+      Parameters("Parameters", nullptr, 6, Rect{6240, 360, 2175, 6015}, "Parameters"),
+      TimeToWaitFrame("TimeToWaitFrame", &Parameters, 17, Rect{120, 2280, 1935, 855},
+                      "Time to wait (seconds)"),
+      TimeToWait("TimeToWait", &TimeToWaitFrame, 18, Rect{120, 360, 1695, 495}, kSansSerif, "3"),
+      SubjectNumberFrame("SubjectNumberFrame", &Parameters, 15, Rect{120, 1320, 1935, 855},
+                         "Subject Number"),
+      SubjectNumber("SubjectNumber", &SubjectNumberFrame, 16, Rect{120, 240, 1695, 420},
+                    kSansSerif, ""),
+      InputDataFileFrame("InputDataFileFrame", &Parameters, 13, Rect{120, 240, 1935, 855},
+                         "Input Data File"),
+      InputDataFile("InputDataFile", &InputDataFileFrame, 14, Rect{120, 240, 1695, 405},
+                    kSansSerif, "01"),
+      LanguageFrame("LanguageFrame", &Parameters, 11, Rect{120, 4080, 1935, 855}, "Language"),
+      Language("Language", &LanguageFrame, 12, Rect{120, 240, 1695, 420}, kSansSerif, "English"),
+      TreatmentFrame("TreatmentFrame", &Parameters, 9, Rect{120, 5040, 1935, 855}, "Treatment"),
+      TreatmentVal("TreatmentVal", &TreatmentFrame, 10, Rect{120, 240, 1695, 420}, kSansSerif,
+                   "3"),
+      ReadTimeFrame("ReadTimeFrame", &Parameters, 7, Rect{120, 3240, 1935, 735},
+                    "Reading Time (seconds)"),
+      ReadTimeInput("ReadTimeInput", &ReadTimeFrame, 8, Rect{120, 240, 1695, 405}, kSansSerif,
+                    "10"),
+      AllocationSlider("AllocationSlider", 2, Rect{480, 1200, 1455, 255}),
+      SummaryTwo("SummaryTwo", 27, Rect{4320, 5760, 1575, 615}),
+      SummaryOne("SummaryOne", 26, Rect{2880, 5760, 1095, 615}),
+      MoneyTwoTwo("MoneyTwoTwo", 25, Rect{3600, 0, 735, 375}, kSansSerifBold),
+      AllocationTwoTwo("AllocationTwoTwo", 24, Rect{1440, 0, 735, 375}, kSansSerifBold),
+      Instructions("Instructions", 20, Rect{2760, 1680, 1575, 615}, kSerif),
+      MoneyTwoOne("MoneyTwoOne", 5, Rect{3600, 480, 735, 375}, kSansSerifBold),
+      MoneyOne("MoneyOne", 4, Rect{2520, 120, 735, 735}, kSansSerifBold),
+      AllocationInstructions("AllocationInstructions", 3, Rect{480, 1800, 1455, 375}, kSansSerif),
+      AllocationTwoOne("AllocationTwoOne", 1, Rect{1440, 480, 735, 375}, kSansSerifBold),
+      AllocationOne("AllocationOne", 0, Rect{360, 120, 735, 735}, kSansSerifBold),
+      platform_(platform) {
+    for (ui::Control* c : std::initializer_list<ui::Control*>{
+             &TARVlogo, &WaitTimer, &ReadInstructionsTimer, &PlayingOutFrame, &TaskFrame,
+             &TaskNumber, &Continue, &Parameters, &TimeToWaitFrame, &TimeToWait,
+             &SubjectNumberFrame, &SubjectNumber, &InputDataFileFrame, &InputDataFile,
+             &LanguageFrame, &Language, &TreatmentFrame, &TreatmentVal, &ReadTimeFrame,
+             &ReadTimeInput, &AllocationSlider, &SummaryTwo, &SummaryOne, &MoneyTwoTwo,
+             &AllocationTwoTwo, &Instructions, &MoneyTwoOne, &MoneyOne, &AllocationInstructions,
+             &AllocationTwoOne, &AllocationOne})
+        form.add(*c);
+
+    // The initial state of the controls, before the load handler runs.
+    PlayingOutFrame.setVisible(false);
+    SubjectNumber.setEnabled(false);
+    WaitTimer.setVisible(false);
+    ReadInstructionsTimer.setVisible(false);
+    for (ui::Label* l : {&SummaryTwo, &MoneyTwoTwo, &AllocationTwoTwo, &Instructions, &MoneyTwoOne,
+                         &MoneyOne, &AllocationInstructions, &AllocationTwoOne, &AllocationOne})
+        l->setVisible(false);
+    AllocationSlider.setVisible(false);
+    for (ui::Label* l : {&SummaryTwo, &SummaryOne, &Instructions, &AllocationInstructions})
+        l->setBackColor(kButtonFace);
+    for (ui::Label* l : {&MoneyTwoTwo, &MoneyTwoOne, &MoneyOne, &AllocationOne})
+        l->setBackColor(kWhite);
+    for (ui::Label* l : {&AllocationTwoTwo, &AllocationTwoOne})
+        l->setBackColor(kDesktop);
+
+    // Events of the controls reach the handlers; a failure the experimenter can mend is shown
+    // in a message box and the run goes on.
+    const auto guarded = [this](void (Experiment::*handler)()) {
+        return [this, handler] {
+            try {
+                (this->*handler)();
+            } catch (const Failure& failure) {
+                Message(failure.what());
+            }
+        };
+    };
+    Continue.onClick = guarded(&Experiment::Continue_Click);
+    Continue.onKeyPress = [this](std::int16_t& keyAscii) { Continue_KeyPress(keyAscii); };
+    AllocationSlider.onChange = guarded(&Experiment::AllocationSlider_Change);
+    ReadInstructionsTimer.onTick = guarded(&Experiment::ReadInstructionsTimer_Timer);
+    WaitTimer.onTick = guarded(&Experiment::WaitTimer_Timer);
+}
+
+void Experiment::Message(const std::string& text) { platform_.showMessage(kTitle, text); }
+
+// The stage tests are independent and made in this fixed order: a block that changes Stage lets
+// a later test hold in the same click. Only stage 5 uses that, handing over to stage 3.
+void Experiment::Continue_Click() {
+    if (Stage == 8)
+        StageEight();
+    if (Stage == 7)
+        StageSeven();
+    if (Stage == 6)
+        StageSix();
+    if (Stage == 5)
+        StageFive();
+    if (Stage == 4)
+        StageFour();
+    if (Stage == 3)
+        StageThree();
+    if (Stage == 2)
+        StageTwo();
+    if (Stage == 11)
+        StageEleven();
+    if (Stage == 1)
+        StageOne();
+    if (Stage == 0)
+        StageZero();
+}
+
+} // namespace tovask

@@ -1,0 +1,140 @@
+#pragma once
+// The experiment window: every control, every variable of one run, and the handlers the window
+// raises. All handlers run on one thread, each to its end; the only nesting is the slider's
+// change handling, raised inside the stage-3 click when that click sets the slider's value.
+
+#include "files/ProblemFile.h"
+#include "files/WordFile.h"
+#include "tasks/Random.h"
+#include "ui/Controls.h"
+#include "ui/Platform.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tovask {
+
+class RunLog;
+
+class Experiment {
+public:
+    static constexpr const char* kTitle = "tovask"; // the title of every message box
+    static constexpr int kLast = ProblemList::kMaxProblems;
+
+    explicit Experiment(ui::Platform& platform);
+    Experiment(const Experiment&) = delete;
+    Experiment& operator=(const Experiment&) = delete;
+
+    // The handlers. A tovask::Failure from a handler has changed nothing (the shell reports it
+    // and the run goes on); any other exception ends the run.
+    void Experiment_Load();
+    void Continue_Click();
+    void Continue_KeyPress(std::int16_t& keyAscii);
+    void AllocationSlider_Change();
+    void ReadInstructionsTimer_Timer();
+    void WaitTimer_Timer();
+
+    // The window and its controls, by their names.
+    ui::Window form;
+    ui::PictureBox TARVlogo;
+    ui::Timer WaitTimer;
+    ui::Timer ReadInstructionsTimer;
+    ui::Frame PlayingOutFrame;
+    ui::Frame TaskFrame;
+    ui::ComboBox TaskNumber;
+    ui::CommandButton Continue;
+    ui::Frame Parameters;
+    ui::Frame TimeToWaitFrame;
+    ui::TextBox TimeToWait;
+    ui::Frame SubjectNumberFrame;
+    ui::ComboBox SubjectNumber;
+    ui::Frame InputDataFileFrame;
+    ui::TextBox InputDataFile;
+    ui::Frame LanguageFrame;
+    ui::ComboBox Language;
+    ui::Frame TreatmentFrame;
+    ui::ComboBox TreatmentVal;
+    ui::Frame ReadTimeFrame;
+    ui::TextBox ReadTimeInput;
+    ui::HScrollBar AllocationSlider;
+    ui::Label SummaryTwo;
+    ui::Label SummaryOne;
+    ui::Label MoneyTwoTwo;
+    ui::Label AllocationTwoTwo;
+    ui::Label Instructions;
+    ui::Label MoneyTwoOne;
+    ui::Label MoneyOne;
+    ui::Label AllocationInstructions;
+    ui::Label AllocationTwoOne;
+    ui::Label AllocationOne;
+
+    // The variables of the run. Integers are 16-bit like the values they stand for; an empty
+    // optional is a value not stored yet.
+    std::int16_t Stage = 0;
+    std::int16_t KeyArmed = 0;
+    std::array<std::string, WordTable::kMaxWords + 1> Words;
+    std::int16_t SubjectCounter = 0;
+    std::string SubjectNo; // the subject number as text, as typed
+    std::string DataFileName;
+    std::optional<int> Treatment;
+    std::int16_t WaitTime = 0;
+    std::optional<std::int16_t> ReadTime;
+    std::int16_t WaitLeft = 0;
+    std::optional<int> ProblemCount;
+    std::int16_t pn = 0;
+    std::array<double, kLast + 1> orig{}, pt{}, a{};
+    std::array<std::array<float, kLast + 1>, 4> e{}; // e[k][pn], k = 1..3
+    std::array<std::optional<double>, kLast + 1> all{};
+    std::array<std::optional<std::int16_t>, kLast + 1> rev{};
+    std::array<std::optional<std::int16_t>, kLast + 1> inv{};
+    std::int16_t MaxAmount = 0;
+    double ScaleFactor = 0;
+    std::int16_t IntScaleFactor = 0;
+    double BarCentre = 0, BarLength = 0;
+    double AllocationTop = 0, AllocationHeight = 0, MoneyHeight = 0;
+    std::int16_t MoneyTop = 0;
+    std::int16_t MaxFontSize = 0;
+    std::array<std::uint32_t, 4> Colour{}; // 0x00BBGGRR, elements 1..3
+    std::array<std::string, 4> ColourName;  // elements 1..3
+    // Working values of the problem on the screen (or the task played out).
+    std::uint32_t ColourOne = 0, ColourTwoOne = 0;
+    std::string ColourTwoTwo; // the colour value as decimal text
+    std::string NameOne, NameTwoOne, NameTwoTwo;
+    float RateOne = 0, RateTwo = 0;
+
+    // The designed extent of the layout in twips, which a window scales to fit.
+    static constexpr float kDesignWidth = 18500;
+    static constexpr float kDesignHeight = 10845;
+
+private:
+    // Stage blocks of the Continue click (the dispatch is in Continue_Click).
+    void StageZero();
+    void StageOne();
+    void StageEleven();
+    void StageTwo();
+    void StageThree();
+    void StageFour();
+    void StageFive();
+    void StageSix();
+    void StageSeven();
+    void StageEight();
+
+    void PlaceControls();
+    void WriteResults();
+    // Sets the working values (colours, names, rates) of problem p by its type, with the data
+    // check of the pair types.
+    void SetWorkingValues(int p);
+    // The font of a bar label follows its width, capped at MaxFontSize as the label reports it.
+    void ApplyFontRule(ui::Label& label, double width);
+
+    // Reports and continues, like every data check the subject may meet.
+    void Message(const std::string& text);
+
+    ui::Platform& platform_;
+    Random random_;
+    bool resultsWritten_ = false; // this run has written its results file at least once
+};
+
+} // namespace tovask

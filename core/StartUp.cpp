@@ -1,0 +1,133 @@
+// The window's load and the clicks that lead from the parameter screen to the first problem.
+#include "core/Experiment.h"
+
+#include "core/Failure.h"
+#include "files/ResultsFile.h"
+#include "tasks/Numbers.h"
+
+namespace tovask {
+
+void Experiment::Experiment_Load() {
+    ScaleFactor = 1.25;
+    IntScaleFactor = toInteger(1.25);
+    random_.reset();
+    MaxFontSize = 24;
+    TARVlogo.setVisible(false);
+    SubjectCounter = 0;
+    SubjectNumber.setText("0");
+    SubjectCounter = static_cast<std::int16_t>(SubjectCounter + 1);
+    SubjectNo = std::to_string(SubjectCounter);
+    SubjectNumber.setText(SubjectNo);
+    // Reset and seeded once per window: every run draws the same sequence.
+    random_.seed(SubjectCounter);
+    PlaceControls();
+    Language.addItem("English");
+    Language.addItem("Italian");
+    TreatmentVal.addItem("1");
+    TreatmentVal.addItem("2");
+    Stage = 0;
+    KeyArmed = 0;
+}
+
+namespace {
+
+// A number of seconds typed on the parameter screen: a whole number of at least 1, since a
+// countdown only ends when it reaches exactly 0.
+std::int16_t SecondsParameter(const ui::TextBox& box, const std::string& what) {
+    const auto value = parseNumber(box.text());
+    if (!value || roundHalfEven(*value) < 1 || roundHalfEven(*value) > 32767)
+        throw Failure(what + " \"" + box.text() +
+                      "\" is not usable: type a whole number of seconds from 1 to 32767.");
+    return toInteger(*value);
+}
+
+} // namespace
+
+// The click that starts the run. Everything is read and checked before the window changes, so
+// a mistake in a parameter or a file leaves the parameter screen as it was, to be corrected.
+void Experiment::StageZero() {
+    const std::string subjectNo = SubjectNumber.text();
+    const std::string dataFileName = InputDataFile.text();
+    const std::int16_t waitTime = SecondsParameter(TimeToWait, "The time to wait");
+    const std::int16_t readTime = SecondsParameter(ReadTimeInput, "The reading time");
+    const std::filesystem::path data = platform_.programFolder() / "data";
+    std::filesystem::path wordFile;
+    if (Language.text() == "English")
+        wordFile = data / "english.wds";
+    if (Language.text() == "Italian")
+        wordFile = data / "italian.wds";
+    if (wordFile.empty())
+        throw Failure("The language \"" + Language.text() +
+                      "\" has no word file: choose English or Italian.");
+    ThrowOnError stopAtError;
+    const WordTable words = readWordFile(wordFile, stopAtError);
+    const ProblemList problems = readProblemFile(
+        dataFilePath(platform_.programFolder(), "inp", dataFileName, subjectNo), stopAtError,
+        [this](int p, const Location&) { Message("Mistake in data entry on problem " +
+                                                 std::to_string(p)); });
+
+    TARVlogo.setVisible(true);
+    TARVlogo.setTop(IntScaleFactor * 4000);
+    TARVlogo.setLeft(ScaleFactor * 4750);
+    // From here on Continue stands under the slider with the same width.
+    Continue.setLeft(AllocationSlider.left());
+    Continue.setWidth(AllocationSlider.width());
+    Continue.setTop(IntScaleFactor * 9000);
+    Parameters.setVisible(false);
+    Instructions.setVisible(true);
+
+    SubjectNo = subjectNo;
+    DataFileName = dataFileName;
+    WaitTime = waitTime;
+    ReadTime = readTime;
+    if (TreatmentVal.text() == "1")
+        Treatment = 1;
+    if (TreatmentVal.text() == "2")
+        Treatment = 2;
+    Words = words.words;
+    ProblemCount = problems.count;
+    for (int p = 1; p <= problems.count; ++p)
+        TaskNumber.addItem(std::to_string(p));
+    for (int p = 1; p <= problems.count; ++p) {
+        const Problem& problem = problems.problems[p];
+        orig[p] = problem.orig;
+        pt[p] = problem.pt;
+        a[p] = problem.a;
+        for (int k = 1; k <= 3; ++k)
+            e[k][p] = problem.e[k];
+    }
+    MaxAmount = problems.maxAmount;
+    pn = static_cast<std::int16_t>(problems.count + 1);
+    Stage = 1;
+
+    Continue.setCaption(Words[18]);
+    PlayingOutFrame.setCaption(Words[35]);
+    TaskFrame.setCaption(Words[34]);
+    form.setCaption(Words[36]);
+    for (int k = 1; k <= 3; ++k)
+        ColourName[k] = Words[36 + k];
+}
+
+void Experiment::StageOne() {
+    TARVlogo.setVisible(false);
+    Continue.setCaption(Words[32]);
+    ReadInstructionsTimer.setEnabled(true);
+    Instructions.setCaption(Words[1] + std::to_string(*ProblemCount) + Words[40]);
+    KeyArmed = 1;
+    Stage = 11;
+    Continue.setEnabled(false);
+}
+
+// Waiting for the experimenter: only the key on Continue moves the run on (Continue_KeyPress).
+void Experiment::StageEleven() { Continue.setCaption(Words[3]); }
+
+void Experiment::StageTwo() {
+    Instructions.setVisible(false);
+    Instructions.setHeight(IntScaleFactor * 2000);
+    Continue.setCaption(Words[4]);
+    form.setCaption(Words[28]);
+    Stage = 3;
+    pn = 0;
+}
+
+} // namespace tovask

@@ -1,0 +1,37 @@
+#pragma once
+// Where a reader reports what it finds wrong in a file. The program stops at the first error
+// (ThrowOnError); the data checker collects every error and warning of a file.
+
+#include <string>
+
+namespace tovask {
+
+// A place in a data file: 1-based line, and the item's 1-based position within that line
+// (0 where the problem concerns the whole line or the whole file).
+struct Location {
+    std::string file;
+    int line = 0;
+    int item = 0;
+};
+
+// "file:line:item: message", the form every file error is shown in.
+std::string describe(const Location& where, const std::string& message);
+
+class Diagnostics {
+public:
+    virtual ~Diagnostics() = default;
+    // A fault that makes the file unusable. May throw; a reader that gets control back goes on
+    // as well as it can, so that one pass finds every fault.
+    virtual void error(const Location& where, const std::string& message) = 0;
+    // Something legal but probably not meant (the program runs with it).
+    virtual void warning(const Location& where, const std::string& message) = 0;
+};
+
+// The program's way: the first error is thrown as a tovask::Failure; warnings are ignored.
+class ThrowOnError : public Diagnostics {
+public:
+    void error(const Location& where, const std::string& message) override;
+    void warning(const Location&, const std::string&) override {}
+};
+
+} // namespace tovask

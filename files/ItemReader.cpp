@@ -1,0 +1,127 @@
+#include "files/ItemReader.h"
+
+#include "tasks/Numbers.h"
+
+#include <utility>
+
+namespace tovask {
+
+namespace {
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+} // namespace
+
+ItemReader::ItemReader(std::string content, std::string file)
+    : content_(std::move(content)), file_(std::move(file)) {}
+
+bool ItemReader::atLineEnd() const {
+    return pos_ < content_.size() && (content_[pos_] == '\n' || content_[pos_] == '\r');
+}
+
+void ItemReader::consumeLineEnd() {
+    if (content_[pos_] == '\r' && pos_ + 1 < content_.size() && content_[pos_ + 1] == '\n')
+        ++pos_;
+    ++pos_;
+    ++line_;
+    itemInLine_ = 0;
+}
+
+void ItemReader::skipToItem() {
+    for (;;) {
+        while (pos_ < content_.size() && isBlank(content_[pos_]))
+            ++pos_;
+        if (!atLineEnd())
+            return;
+        consumeLineEnd();
+        afterComma_ = false;
+    }
+}
+
+bool ItemReader::atEnd() {
+    skipToItem();
+    return pos_ >= content_.size();
+}
+
+Location ItemReader::position() {
+    skipToItem();
+    return {file_, line_, itemInLine_ + 1};
+}
+
+void ItemReader::consumeSeparator(Diagnostics& diagnostics, const Location& where) {
+    while (pos_ < content_.size() && isBlank(content_[pos_]))
+        ++pos_;
+    if (pos_ >= content_.size())
+        return;
+    if (content_[pos_] == ',') {
+        ++pos_;
+        afterComma_ = true;
+        return;
+    }
+    if (atLineEnd()) {
+        consumeLineEnd();
+        afterComma_ = false;
+        return;
+    }
+    diagnostics.error(where, "text after the closing quote; a quoted item must be followed by a "
+                             "comma or the end of the line");
+    while (pos_ < content_.size() && content_[pos_] != ',' && !atLineEnd())
+        ++pos_;
+    consumeSeparator(diagnostics, where);
+}
+
+Item ItemReader::next(Diagnostics& diagnostics, const std::string& expected) {
+    // Blanks before an item are skipped; empty lines too, unless a comma stands before them.
+    while (pos_ < content_.size() && isBlank(content_[pos_]))
+        ++pos_;
+    if (!afterComma_ || pos_ >= content_.size())
+        skipToItem();
+    Item item;
+    item.where = {file_, line_, ++itemInLine_};
+    if (pos_ >= content_.size()) {
+        item.where.item = 0;
+        diagnostics.error(item.where, "the file ends where " + expected + " should follow");
+        return item;
+    }
+    if (content_[pos_] == '"') {
+        item.quoted = true;
+        const std::size_t start = ++pos_;
+        while (pos_ < content_.size() && content_[pos_] != '"' && !atLineEnd())
+            ++pos_;
+        item.text = content_.substr(start, pos_ - start);
+        if (pos_ >= content_.size() || content_[pos_] != '"') {
+            diagnostics.error(item.where, "unbalanced quote: the text \"" + item.text +
+                                              " has no closing quote on its line");
+        } else {
+            ++pos_;
+        }
+        consumeSeparator(diagnostics, item.where);
+        return item;
+    }
+    const std::size_t start = pos_;
+    while (pos_ < content_.size() && content_[pos_] != ',' && !atLineEnd())
+        ++pos_;
+    std::size_t end = pos_;
+    while (end > start && isBlank(content_[end - 1]))
+        --end;
+    item.text = content_.substr(start, end - start);
+    afterComma_ = false;
+    if (pos_ < content_.size()) {
+        if (content_[pos_] == ',') {
+            ++pos_;
+            afterComma_ = true;
+        } else {
+            consumeLineEnd();
+        }
+    }
+    return item;
+}
+
+double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what) {
+    if (item.where.item == 0)
+        return 0; // the end of the file, already reported
+    if (const auto value = parseNumber(item.text); value && !item.quoted)
+        return *value;
+    diagnostics.error(item.where, "\"" + item.text + "\" is not a number (" + what + ")");
+    return 0;
+}
+
+} // namespace tovask

@@ -1,0 +1,52 @@
+#pragma once
+// The sequential item format of the data files. An item ends at a comma or at a line end;
+// blanks and empty lines before an item are skipped; two commas in a row give an empty item.
+// An item in double quotes runs to the closing quote on the same line and keeps its commas and
+// blanks; an unquoted item loses the blanks at its end.
+
+#include "files/Diagnostics.h"
+
+#include <string>
+
+namespace tovask {
+
+struct Item {
+    std::string text;
+    bool quoted = false;
+    Location where;
+};
+
+class ItemReader {
+public:
+    // content: the file's text (UTF-8); file: the name used in every message.
+    ItemReader(std::string content, std::string file);
+
+    // True when only blanks and line ends are left.
+    bool atEnd();
+    // The next item. At the end of the text it reports an error through the diagnostics (which
+    // normally throws) and returns an empty item at the end position.
+    Item next(Diagnostics& diagnostics, const std::string& expected);
+    // Where the next item would start (after skipping blanks and empty lines).
+    Location position();
+
+    const std::string& file() const { return file_; }
+
+private:
+    void skipToItem();
+    bool atLineEnd() const;
+    void consumeLineEnd();
+    void consumeSeparator(Diagnostics& diagnostics, const Location& where);
+
+    std::string content_;
+    std::string file_;
+    std::size_t pos_ = 0;
+    int line_ = 1;
+    int itemInLine_ = 0;
+    bool afterComma_ = false; // an empty item may follow a comma, never a line end
+};
+
+// A number item: the value, or an error naming the item, its text and what was expected.
+// Returns 0 after an error that did not throw.
+double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what);
+
+} // namespace tovask

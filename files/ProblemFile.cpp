@@ -1,0 +1,125 @@
+#include "files/ProblemFile.h"
+
+#include "core/Failure.h"
+#include "files/ItemReader.h"
+#include "files/TextFile.h"
+#include "tasks/Numbers.h"
+
+#include <cmath>
+
+namespace tovask {
+
+bool isKnownType(double pt) {
+    return pt == 11 || pt == 12 || pt == 13 || pt == 21 || pt == 22 || pt == 23;
+}
+
+bool isPairType(double pt) { return pt == 21 || pt == 22 || pt == 23; }
+
+std::array<int, 2> pairGroups(int pt) {
+    switch (pt) {
+    case 21:
+        return {2, 3};
+    case 22:
+        return {1, 3};
+    default:
+        return {1, 2};
+    }
+}
+
+bool hasUnequalPair(const Problem& p) {
+    if (!isPairType(p.pt))
+        return false;
+    const auto [first, second] = pairGroups(static_cast<int>(p.pt));
+    return p.e[first] != p.e[second];
+}
+
+namespace {
+
+const char* const kItemNames[] = {"its own number", "orig", "type", "amount",
+                                  "first rate",     "second rate", "third rate"};
+
+} // namespace
+
+ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
+                             Diagnostics& diagnostics, const WrongNumberHandler& onWrongNumber) {
+    ProblemList list;
+    ItemReader reader(decodeText(bytes), file);
+    const Item countItem = reader.next(diagnostics, "the number of problems");
+    const double n = numberItem(countItem, diagnostics, "the number of problems");
+    if (n != std::floor(n) || n < 1 || n > ProblemList::kMaxProblems) {
+        diagnostics.error(countItem.where,
+                          "the number of problems must be a whole number from 1 to " +
+                              std::to_string(ProblemList::kMaxProblems) + ", not " +
+                              countItem.text);
+        return list;
+    }
+    const int count = static_cast<int>(n);
+    for (int pn = 1; pn <= count; ++pn) {
+        if (reader.atEnd()) {
+            diagnostics.error(reader.position(),
+                              "the file ends after " + std::to_string(pn - 1) + " of the " +
+                                  std::to_string(count) + " problems it announces");
+            break;
+        }
+        const std::string problemName = "problem " + std::to_string(pn);
+        std::array<Item, 7> items;
+        std::array<double, 7> values{};
+        for (std::size_t k = 0; k < items.size(); ++k) {
+            const std::string what = std::string(kItemNames[k]) + " of " + problemName;
+            items[k] = reader.next(diagnostics, what);
+            values[k] = numberItem(items[k], diagnostics, what);
+        }
+        Problem& p = list.problems[pn];
+        p.orig = values[1];
+        p.pt = values[2];
+        p.a = values[3];
+        for (int k = 1; k <= 3; ++k)
+            p.e[k] = static_cast<float>(values[static_cast<std::size_t>(k) + 3]);
+
+        if (roundHalfEven(values[0]) != pn && items[0].where.item != 0)
+            onWrongNumber(pn, items[0].where);
+        if (!isKnownType(p.pt))
+            diagnostics.error(items[2].where, "the type \"" + items[2].text + "\" of " +
+                                                  problemName +
+                                                  " is none of 11, 12, 13, 21, 22, 23");
+        if (hasUnequalPair(p))
+            diagnostics.warning(items[4].where,
+                                "the two rates of the pair of " + problemName +
+                                    " differ; the subject will see \"Error in data in problem " +
+                                    std::to_string(pn) + "\"");
+        for (int k = 1; k <= 3; ++k)
+            if (p.e[k] < 0)
+                diagnostics.warning(items[static_cast<std::size_t>(k) + 3].where,
+                                    "the rate " + items[static_cast<std::size_t>(k) + 3].text +
+                                        " of " + problemName + " is negative");
+        if (p.a <= 0)
+            diagnostics.warning(items[3].where, "the amount " + items[3].text + " of " +
+                                                    problemName + " is not positive");
+        if (p.a > list.maxAmount) {
+            try {
+                list.maxAmount = toInteger(p.a);
+            } catch (const Failure&) {
+                diagnostics.error(items[3].where, "the amount " + items[3].text + " of " +
+                                                      problemName + " is above 32767");
+            }
+        }
+    }
+    list.count = count;
+    if (list.maxAmount <= 0)
+        diagnostics.error({file, 0, 0},
+                          "no amount is positive (as a whole number), so no bar can be scaled; "
+                          "at least one amount must be 0.5 or more");
+    if (!reader.atEnd())
+        diagnostics.warning(reader.position(), "items after the last of the " +
+                                                   std::to_string(count) +
+                                                   " announced problems are not read");
+    return list;
+}
+
+ProblemList readProblemFile(const std::filesystem::path& path, Diagnostics& diagnostics,
+                            const WrongNumberHandler& onWrongNumber) {
+    return parseProblemFile(readFileBytes(path, "problem file"), path.string(), diagnostics,
+                            onWrongNumber);
+}
+
+} // namespace tovask

@@ -1,0 +1,47 @@
+#pragma once
+// The problem input file: a count N, then seven items per problem: its own number, orig,
+// type, amount and the three rates.
+
+#include "files/Diagnostics.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tovask {
+
+struct Problem {
+    double orig = 0;
+    double pt = 0;
+    double a = 0;
+    std::array<float, 4> e{}; // e[1..3]; e[0] unused
+};
+
+struct ProblemList {
+    static constexpr int kMaxProblems = 100;
+    int count = 0;
+    std::array<Problem, kMaxProblems + 1> problems; // problem p at index p
+    std::int16_t maxAmount = 0; // the largest amount, as a whole number (halves to even)
+};
+
+// The six problem types: two single groups (11, 12, 13) or a group against a pair (21, 22, 23).
+bool isKnownType(double pt);
+bool isPairType(double pt);
+// The two groups that form side two of a pair type, in colour order (21: 2 and 3, 22: 1 and 3,
+// 23: 1 and 2). Their rates must be equal.
+std::array<int, 2> pairGroups(int pt);
+// A pair type whose two pair rates differ (compared as single-precision values).
+bool hasUnequalPair(const Problem& p);
+
+// Called for a problem whose own number is not its place in the list; the problem is kept.
+using WrongNumberHandler = std::function<void(int pn, const Location& where)>;
+
+ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
+                             Diagnostics& diagnostics, const WrongNumberHandler& onWrongNumber);
+ProblemList readProblemFile(const std::filesystem::path& path, Diagnostics& diagnostics,
+                            const WrongNumberHandler& onWrongNumber);
+
+} // namespace tovask

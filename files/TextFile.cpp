@@ -1,0 +1,157 @@
+#include "files/TextFile.h"
+
+#include "core/Failure.h"
+#include "files/Platform.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace tovask {
+
+namespace fs = std::filesystem;
+
+std::string readFileBytes(const fs::path& path, const std::string& what) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw Failure("cannot open the " + what + " " + path.string() + ": " +
+                      std::strerror(errno));
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        throw Failure("cannot read the " + what + " " + path.string());
+    return bytes;
+}
+
+bool isValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t length = 0;
+        std::uint32_t code = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            length = 2;
+            code = c & 0x1Fu;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3;
+            code = c & 0x0Fu;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4;
+            code = c & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + length > s.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(s[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+        static constexpr std::array<std::uint32_t, 5> smallest{0, 0, 0x80, 0x800, 0x10000};
+        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F; the rest of the upper half is Latin-1. Unassigned bytes map
+// to U+FFFD so that nothing is dropped silently.
+constexpr std::array<std::uint16_t, 32> kCp1252High{
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+} // namespace
+
+std::string decodeText(std::string_view bytes) {
+    if (isValidUtf8(bytes)) {
+        if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+            bytes.remove_prefix(3);
+        return std::string(bytes);
+    }
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        appendUtf8(out, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c);
+    }
+    return out;
+}
+
+void writeFileAtomically(const fs::path& path, std::string_view content) {
+    fs::path temporary = path;
+    temporary += ".tmp";
+    try {
+        platform::writeDurably(temporary, content.data(), content.size());
+        fs::rename(temporary, path);
+        platform::syncFolder(path.parent_path());
+    } catch (const std::system_error& e) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw Failure("cannot write " + path.string() + ": " + e.code().message());
+    }
+}
+
+namespace {
+
+std::string timeStamp(fs::file_time_type t) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+            std::chrono::file_clock::to_sys(t)));
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H-%M-%S", &local);
+    return text;
+}
+
+} // namespace
+
+fs::path keepEarlierFile(const fs::path& path) {
+    std::error_code error;
+    if (!fs::exists(path, error))
+        return {};
+    const auto modified = fs::last_write_time(path, error);
+    const std::string stem =
+        path.filename().string() + ".earlier-" + (error ? std::string("unknown") : timeStamp(modified));
+    fs::path kept = path.parent_path() / stem;
+    for (int n = 2; fs::exists(kept); ++n)
+        kept = path.parent_path() / (stem + "-" + std::to_string(n));
+    fs::rename(path, kept, error);
+    if (error)
+        throw Failure("cannot keep the earlier file " + path.string() + " as " + kept.string() +
+                      ": " + error.message());
+    return kept;
+}
+
+} // namespace tovask

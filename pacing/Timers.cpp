@@ -1,0 +1,54 @@
+// The two one-second timers and the experimenter key.
+#include "core/Experiment.h"
+
+namespace tovask {
+
+// The countdown shows the seconds still to go after each tick.
+void Experiment::ReadInstructionsTimer_Timer() {
+    ReadTime = static_cast<std::int16_t>(ReadTime.value_or(0) - 1);
+    if (*ReadTime > 1)
+        form.setCaption(Words[7] + std::to_string(*ReadTime) + Words[8]);
+    if (*ReadTime == 1)
+        form.setCaption(Words[9]);
+    if (*ReadTime == 0) {
+        form.setCaption(Words[10]);
+        Continue.setCaption(Words[3]);
+        Continue.setEnabled(true);
+        KeyArmed = 1;
+        ReadInstructionsTimer.setEnabled(false);
+    }
+}
+
+void Experiment::WaitTimer_Timer() {
+    WaitLeft = static_cast<std::int16_t>(WaitLeft - 1);
+    if (WaitLeft > 1)
+        Continue.setCaption(Words[12] + std::to_string(WaitLeft) + Words[8]);
+    if (WaitLeft == 1)
+        Continue.setCaption(Words[13]);
+    if (WaitLeft == 0) {
+        Stage = 4;
+        Continue.setCaption(Words[14]);
+        Continue.setEnabled(true);
+        WaitTimer.setEnabled(false);
+    }
+}
+
+// Ctrl+C (code 3) on Continue releases the run at its two hold points: after the instructions
+// and after the last problem. The key is never swallowed.
+void Experiment::Continue_KeyPress(std::int16_t& keyAscii) {
+    constexpr std::int16_t kCtrlC = 3;
+    if (KeyArmed != 1)
+        return;
+    if (Stage == 11 && keyAscii == kCtrlC) {
+        KeyArmed = 0;
+        Continue.setCaption(Words[33]);
+        Stage = 2;
+    }
+    if (Stage == 6 && keyAscii == kCtrlC) {
+        KeyArmed = 0;
+        Continue.setCaption(Words[30]);
+        Stage = 7;
+    }
+}
+
+} // namespace tovask

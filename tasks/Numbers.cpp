@@ -1,0 +1,97 @@
+#include "tasks/Numbers.h"
+
+#include "core/Failure.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace tovask {
+
+double roundHalfEven(double x) {
+    const double r = std::round(x); // halves away from zero
+    if (std::fabs(x - std::trunc(x)) == 0.5)
+        return 2.0 * std::round(x / 2.0);
+    return r;
+}
+
+std::int16_t toInteger(double x) {
+    const double r = roundHalfEven(x);
+    if (!(r >= -32768.0 && r <= 32767.0))
+        throw Failure("the number " + doubleText(x) + " is outside the range -32768 to 32767");
+    return static_cast<std::int16_t>(r);
+}
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+template <typename T> std::string shortestText(T x, int significantDigits) {
+    if (x == 0)
+        return "0"; // also for -0
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x,
+                                      std::chars_format::general, significantDigits);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace
+
+std::optional<double> parseNumber(std::string_view text) {
+    std::string_view s = trimBlanks(text);
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    // from_chars also takes "inf" and "nan"; a number starts with a digit, a point or a minus.
+    if (s.empty())
+        return std::nullopt;
+    const char first = s.front() == '-' && s.size() > 1 ? s[1] : s.front();
+    if (!(std::isdigit(static_cast<unsigned char>(first)) || first == '.'))
+        return std::nullopt;
+    double value = 0;
+    const auto result = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (result.ec != std::errc() || result.ptr != s.data() + s.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string singleText(float x) { return shortestText(x, 7); }
+std::string doubleText(double x) { return shortestText(x, 15); }
+
+std::string FormatAmountFixed(double x) {
+    double whole = roundHalfEven(x);
+    if (whole > x)
+        whole -= 1;
+    // Rounding the hundredths absorbs floating-point error: 0.5 x 3.3 gives 65, not 64.
+    long hundredths = std::lround(roundHalfEven(100.0 * (x - whole)));
+    if (hundredths >= 100) {
+        whole += 1;
+        hundredths -= 100;
+    }
+    const std::string wholeText = doubleText(std::fabs(whole));
+    return wholeText + (hundredths > 9 ? "." : ".0") + std::to_string(hundredths);
+}
+
+std::string FormatAmountRounded(double x) { return doubleText(roundHalfEven(x * 100.0) / 100.0); }
+
+std::string FileNumberSuffix(const std::string& subjectNo) {
+    const auto n = parseNumber(subjectNo);
+    if (!n)
+        throw Failure("the subject number \"" + subjectNo + "\" is not a number");
+    if (*n < 10)
+        return ".00" + subjectNo;
+    if (*n > 9 && *n < 100)
+        return ".0" + subjectNo;
+    if (*n > 99)
+        return "." + subjectNo;
+    throw Failure("the subject number \"" + subjectNo + "\" gives no file-name suffix");
+}
+
+} // namespace tovask

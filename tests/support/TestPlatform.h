@@ -1,0 +1,41 @@
+#pragma once
+// A platform for tests: a fresh program folder with its data/ subfolder, and message boxes
+// answered at once and recorded.
+
+#include "ui/Platform.h"
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tovask::test {
+
+class TestPlatform : public ui::Platform {
+public:
+    TestPlatform();
+    ~TestPlatform() override;
+
+    void showMessage(const std::string& title, const std::string& text) override {
+        messages.emplace_back(title, text);
+    }
+    std::filesystem::path programFolder() const override { return folder_; }
+
+    // Writes a file into data/ (bytes as given).
+    void writeData(const std::string& name, const std::string& content) const;
+    std::string readData(const std::string& name) const;
+    // A word file whose text k is "<k>", so a caption shows which words it joins.
+    void writeNumberedWords(const std::string& name = "english.wds") const;
+    // Copies a bundled file of the project's data/ folder.
+    void copyBundled(const std::string& name) const;
+
+    std::vector<std::pair<std::string, std::string>> messages;
+
+private:
+    std::filesystem::path folder_;
+};
+
+// "<k>": the text of word k in the numbered word file.
+std::string W(int k);
+
+} // namespace tovask::test

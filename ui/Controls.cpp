@@ -1,0 +1,198 @@
+#include "ui/Controls.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace tovask::ui {
+
+Control::Control(std::string name, Kind kind, Control* container, int tabIndex, Rect design,
+                 Font font)
+    : font_(std::move(font)), name_(std::move(name)), kind_(kind), container_(container),
+      tabIndex_(tabIndex), rect_(design) {}
+
+void Control::notify(Property p) {
+    if (observer_)
+        observer_->changed(*this, p);
+}
+
+void Control::setVisible(bool v) {
+    if (visible_ == v)
+        return;
+    visible_ = v;
+    notify(Property::Visible);
+}
+
+bool Control::shown() const {
+    for (const Control* c = this; c; c = c->container())
+        if (!c->visible())
+            return false;
+    return true;
+}
+
+void Control::setGeometry(float& field, double v) {
+    const auto stored = static_cast<float>(v);
+    if (field == stored)
+        return;
+    field = stored;
+    notify(Property::Geometry);
+}
+
+void Control::setLeft(double v) { setGeometry(rect_.left, v); }
+void Control::setTop(double v) { setGeometry(rect_.top, v); }
+void Control::setWidth(double v) { setGeometry(rect_.width, v); }
+void Control::setHeight(double v) { setGeometry(rect_.height, v); }
+
+Label::Label(std::string name, int tabIndex, Rect design, Font font)
+    : Control(std::move(name), Kind::Label, nullptr, tabIndex, design, std::move(font)) {}
+
+void Label::setCaption(std::string c) {
+    if (caption_ == c)
+        return;
+    caption_ = std::move(c);
+    notify(Property::Caption);
+}
+
+void Label::setBackColor(std::uint32_t c) {
+    if (backColor_ == c)
+        return;
+    backColor_ = c;
+    notify(Property::BackColor);
+}
+
+void Label::setFontSize(double points) {
+    const float reported = std::max(static_cast<float>(points), kMinFontSize);
+    if (font_.size == reported)
+        return;
+    font_.size = reported;
+    notify(Property::Font);
+}
+
+Frame::Frame(std::string name, Control* container, int tabIndex, Rect design, std::string caption)
+    : Control(std::move(name), Kind::Frame, container, tabIndex, design),
+      caption_(std::move(caption)) {}
+
+void Frame::setCaption(std::string c) {
+    if (caption_ == c)
+        return;
+    caption_ = std::move(c);
+    notify(Property::Caption);
+}
+
+TextBox::TextBox(std::string name, Control* container, int tabIndex, Rect design, Font font,
+                 std::string text, Kind kind)
+    : Control(std::move(name), kind, container, tabIndex, design, std::move(font)),
+      text_(std::move(text)) {}
+
+void TextBox::setText(std::string t) {
+    if (text_ == t)
+        return;
+    text_ = std::move(t);
+    notify(Property::Text);
+}
+
+void TextBox::setEnabled(bool e) {
+    if (enabled_ == e)
+        return;
+    enabled_ = e;
+    notify(Property::Enabled);
+}
+
+ComboBox::ComboBox(std::string name, Control* container, int tabIndex, Rect design, Font font,
+                   std::string text)
+    : TextBox(std::move(name), container, tabIndex, design, std::move(font), std::move(text),
+              Kind::ComboBox) {}
+
+void ComboBox::addItem(std::string item) {
+    items_.push_back(std::move(item));
+    notify(Property::Items);
+}
+
+CommandButton::CommandButton(std::string name, int tabIndex, Rect design, std::string caption)
+    : Control(std::move(name), Kind::CommandButton, nullptr, tabIndex, design),
+      caption_(std::move(caption)) {}
+
+void CommandButton::setCaption(std::string c) {
+    if (caption_ == c)
+        return;
+    caption_ = std::move(c);
+    notify(Property::Caption);
+}
+
+void CommandButton::setEnabled(bool e) {
+    if (enabled_ == e)
+        return;
+    enabled_ = e;
+    notify(Property::Enabled);
+}
+
+void CommandButton::click() {
+    if (takesInput() && onClick)
+        onClick();
+}
+
+void CommandButton::keyPress(std::int16_t& keyAscii) {
+    if (takesInput() && onKeyPress)
+        onKeyPress(keyAscii);
+}
+
+HScrollBar::HScrollBar(std::string name, int tabIndex, Rect design)
+    : Control(std::move(name), Kind::HScrollBar, nullptr, tabIndex, design) {}
+
+void HScrollBar::setMax(int m) {
+    if (max_ == m)
+        return;
+    max_ = m;
+    notify(Property::Range);
+    if (value_ > max_)
+        setValue(max_);
+}
+
+void HScrollBar::setValue(int v) {
+    if (v < min_ || v > max_)
+        throw std::out_of_range("scroll bar value " + std::to_string(v) + " outside " +
+                                std::to_string(min_) + ".." + std::to_string(max_));
+    if (value_ == v)
+        return;
+    value_ = v;
+    notify(Property::Value);
+    if (onChange)
+        onChange();
+}
+
+Window::Window(std::string name, Rect design, std::string caption)
+    : Control(std::move(name), Kind::Window, nullptr, -1, design), caption_(std::move(caption)) {}
+
+void Window::setCaption(std::string c) {
+    if (caption_ == c)
+        return;
+    caption_ = std::move(c);
+    notify(Property::Caption);
+}
+
+Control* Window::find(const std::string& name) const {
+    for (Control* c : controls_)
+        if (c->name() == name)
+            return c;
+    return nullptr;
+}
+
+PictureBox::PictureBox(std::string name, int tabIndex, Rect design)
+    : Control(std::move(name), Kind::PictureBox, nullptr, tabIndex, design) {}
+
+Timer::Timer(std::string name, Rect design, int intervalMs)
+    : Control(std::move(name), Kind::Timer, nullptr, -1, design), interval_(intervalMs) {}
+
+void Timer::setEnabled(bool e) {
+    if (enabled_ == e)
+        return;
+    enabled_ = e;
+    notify(Property::Enabled);
+}
+
+void Timer::tick() {
+    if (enabled_ && onTick)
+        onTick();
+}
+
+} // namespace tovask::ui

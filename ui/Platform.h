@@ -1,0 +1,19 @@
+#pragma once
+// The services of the platform that the experiment logic needs besides its controls.
+
+#include <filesystem>
+#include <string>
+
+namespace tovask::ui {
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+    // A modal message box with the text, one OK button and the title; returns once dismissed.
+    virtual void showMessage(const std::string& title, const std::string& text) = 0;
+    // The folder that stands for the one holding the program; its data/ subfolder holds
+    // the word files, the problem files and the results.
+    virtual std::filesystem::path programFolder() const = 0;
+};
+
+} // namespace tovask::ui
