@@ -1,0 +1,99 @@
+// The handlers a subject or an experimenter waits on, run headless on the control model with
+// no widgets: what the logic itself costs, before any window draws it.
+#include "bench/support/LabFolder.h"
+#include "bench/support/Run.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+
+namespace tovask::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The slider moved while problem `shown` is on the screen: problem 1 sets one group against
+// another, problem 4 one group against a pair. Every step lands on a different value, so each
+// one runs the whole change handling (setting the same value would raise nothing).
+void AllocationSlider_Change(benchmark::State& state, int shown) {
+    LabFolder folder;
+    Experiment experiment(folder);
+    ToFirstProblem(experiment);
+    experiment.Continue.click();
+    for (int p = 1; p < shown; ++p) {
+        Answer(experiment, 500 + p);
+        experiment.Continue.click();
+    }
+    int value = experiment.AllocationSlider.value();
+    for (auto _ : state) {
+        value = (value + 389) % 1001;
+        experiment.AllocationSlider.setValue(value);
+    }
+    benchmark::DoNotOptimize(experiment.all[experiment.pn]);
+}
+BENCHMARK_CAPTURE(AllocationSlider_Change, single, 1);
+BENCHMARK_CAPTURE(AllocationSlider_Change, pair, 4);
+
+// The click that puts the next problem on the screen, with its draws, texts, bars and the
+// nested change handling of the slider, which the subject moved in the problem before. Only
+// that click is timed; answering, the waiting time and a new run after the 100th problem are not.
+void Stage3_Click(benchmark::State& state) {
+    LabFolder folder;
+    std::unique_ptr<Experiment> experiment;
+    int answer = 0;
+    for (auto _ : state) {
+        if (!experiment || experiment->Stage == 6) {
+            experiment = std::make_unique<Experiment>(folder);
+            ToFirstProblem(*experiment);
+        }
+        const auto start = Clock::now();
+        experiment->Continue.click();
+        state.SetIterationTime(SecondsSince(start));
+        answer = (answer + 137) % 1001;
+        Answer(*experiment, answer == 500 ? 501 : answer);
+    }
+}
+BENCHMARK(Stage3_Click)->UseManualTime();
+
+// The click that starts the run: the parameters read, the word file and the 100-problem file
+// read and checked, the window turned into the instruction screen. Each click needs a window
+// just loaded; making and loading it is not timed.
+void Stage0_Click(benchmark::State& state) {
+    LabFolder folder;
+    std::unique_ptr<Experiment> experiment;
+    for (auto _ : state) {
+        experiment = std::make_unique<Experiment>(folder);
+        experiment->Experiment_Load();
+        const auto start = Clock::now();
+        experiment->Continue.click();
+        state.SetIterationTime(SecondsSince(start));
+        if (experiment->ProblemCount != LabFolder::kProblems)
+            throw std::logic_error("the problem file was not read");
+    }
+}
+BENCHMARK(Stage0_Click)->UseManualTime();
+
+// The results of 100 answered problems written and flushed to the disk: a click in stage 6
+// rewrites the whole file each time.
+void WriteResults(benchmark::State& state) {
+    LabFolder folder;
+    Experiment experiment(folder);
+    ToFirstProblem(experiment);
+    while (experiment.Stage != 6) {
+        experiment.Continue.click();
+        Answer(experiment, 100 + experiment.pn * 7);
+    }
+    experiment.Continue.click(); // the first write keeps no earlier file: the folder is new
+    for (auto _ : state)
+        experiment.Continue.click();
+}
+BENCHMARK(WriteResults)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace tovask::bench

@@ -1,0 +1,35 @@
+#pragma once
+// A lab PC's program folder for the benchmarks: a fresh temporary folder whose data/ holds the
+// bundled English word file and a problem file of 100 problems, all six types in turn. Message
+// boxes are answered at once and counted.
+
+#include "ui/Platform.h"
+
+#include <filesystem>
+#include <string>
+
+namespace tovask::bench {
+
+class LabFolder : public ui::Platform {
+public:
+    static constexpr int kProblems = 100;
+
+    LabFolder();
+    ~LabFolder() override;
+    LabFolder(const LabFolder&) = delete;
+    LabFolder& operator=(const LabFolder&) = delete;
+
+    void showMessage(const std::string&, const std::string&) override { ++messages; }
+    std::filesystem::path programFolder() const override { return folder_; }
+
+    int messages = 0;
+
+private:
+    std::filesystem::path folder_;
+};
+
+// The problem file the folder holds: problem p has type 11, 12, 13, 21, 22, 23 for p = 1, 2, 3,
+// 4, 5, 6 and so on in turn, so problems 1 to 3 are single sides and 4 to 6 pair sides.
+std::string HundredProblems();
+
+} // namespace tovask::bench
