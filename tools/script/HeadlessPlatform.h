@@ -1,0 +1,33 @@
+#pragma once
+// The platform of the headless runner: the program folder is given, and every message box is
+// answered with OK at once and kept until the next dump lists it.
+
+#include "ui/Platform.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tovask::script {
+
+struct Message {
+    std::string title;
+    std::string text;
+};
+
+class HeadlessPlatform : public ui::Platform {
+public:
+    explicit HeadlessPlatform(std::filesystem::path programFolder);
+
+    void showMessage(const std::string& title, const std::string& text) override;
+    std::filesystem::path programFolder() const override { return programFolder_; }
+
+    // The messages shown since the last call, oldest first; they are forgotten here.
+    std::vector<Message> takeMessages();
+
+private:
+    std::filesystem::path programFolder_;
+    std::vector<Message> messages_;
+};
+
+} // namespace tovask::script

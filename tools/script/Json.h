@@ -1,0 +1,46 @@
+#pragma once
+// A small writer of compact JSON text. Strings come out as UTF-8 with every character JSON
+// requires escaped; numbers come out so that a reader gets back exactly the value written.
+
+#include <concepts>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovask::script {
+
+class JsonWriter {
+public:
+    void beginObject();
+    void endObject();
+    void beginArray();
+    void endArray();
+    // The name of the next member of the object being written.
+    void key(std::string_view name);
+
+    // Bytes that are not valid UTF-8 are written as U+FFFD, one for each such byte, so the
+    // text stays valid JSON whatever a file or a script put into a control.
+    void string(std::string_view text);
+    void boolean(bool value);
+    void null();
+    // The shortest text that reads back as the same float or double; null for a value that is
+    // not finite, which JSON cannot hold.
+    void number(float value);
+    void number(double value);
+    template <std::integral T> void number(T value) { integer(static_cast<std::int64_t>(value)); }
+    void number(bool) = delete;
+
+    const std::string& text() const { return text_; }
+
+private:
+    void integer(std::int64_t value);
+    // Writes the comma that separates this value from the one before it in the same container.
+    void beforeValue();
+
+    std::string text_;
+    std::vector<bool> empty_; // per open container: nothing written into it yet
+    bool afterKey_ = false;
+};
+
+} // namespace tovask::script

@@ -1,0 +1,115 @@
+#include "tools/script/Runner.h"
+
+#include "tools/script/Dump.h"
+
+#include <exception>
+#include <istream>
+#include <ostream>
+#include <utility>
+
+namespace tovask::script {
+
+int exitCode(Status status) {
+    switch (status) {
+    case Status::BadLine:
+        return kExitBadLine;
+    case Status::Ended:
+        return kExitEnded;
+    case Status::Running:
+        break;
+    }
+    return kExitDone;
+}
+
+Runner::Runner(std::filesystem::path programFolder, std::ostream& out, std::ostream& err)
+    : platform_(std::move(programFolder)), experiment_(platform_), out_(out), err_(err) {}
+
+template <typename Step> Status Runner::guarded(Step&& step) {
+    std::optional<std::string> ended;
+    try {
+        step();
+        return Status::Running;
+    } catch (const std::exception& failure) {
+        ended = failure.what();
+    } catch (...) {
+        ended = "a failure of unknown kind";
+    }
+    status_ = Status::Ended;
+    dump(ended);
+    return status_;
+}
+
+Status Runner::load() {
+    return guarded([this] { experiment_.Experiment_Load(); });
+}
+
+Status Runner::feed(std::string_view line, int lineNumber) {
+    if (status_ == Status::Ended)
+        return status_;
+    const Parsed parsed = parseLine(line, lineNumber);
+    if (std::holds_alternative<std::monostate>(parsed))
+        return Status::Running;
+    std::optional<BadLine> bad;
+    if (const auto* badLine = std::get_if<BadLine>(&parsed))
+        bad = *badLine;
+    else
+        bad = refusal(std::get<Event>(parsed), lineNumber, experiment_);
+    if (bad) {
+        err_ << "tovask-script: " << bad->message() << '\n';
+        err_.flush();
+        return Status::BadLine;
+    }
+    const Event& event = std::get<Event>(parsed);
+    return guarded([this, &event] { act(event); });
+}
+
+void Runner::act(const Event& event) {
+    switch (event.type) {
+    case Event::Type::Set:
+        static_cast<ui::TextBox*>(experiment_.form.find(event.control))->setText(event.text);
+        break;
+    case Event::Type::Click:
+        experiment_.Continue.click();
+        break;
+    case Event::Type::Key: {
+        auto code = static_cast<std::int16_t>(event.number);
+        experiment_.Continue.keyPress(code);
+        break;
+    }
+    case Event::Type::Tick:
+        // Once both timers are off no tick does anything, so the rest of a long wait is skipped.
+        for (int second = 0; second < event.number; ++second) {
+            if (!experiment_.ReadInstructionsTimer.enabled() && !experiment_.WaitTimer.enabled())
+                break;
+            experiment_.ReadInstructionsTimer.tick();
+            experiment_.WaitTimer.tick();
+        }
+        break;
+    case Event::Type::Slider:
+        if (experiment_.AllocationSlider.shown())
+            experiment_.AllocationSlider.setValue(event.number);
+        break;
+    case Event::Type::Dump:
+        dump(std::nullopt);
+        break;
+    }
+}
+
+void Runner::dump(const std::optional<std::string>& ended) {
+    out_ << dumpState(experiment_, platform_.takeMessages(), ended) << '\n';
+    out_.flush();
+}
+
+int Runner::run(std::istream& script) {
+    if (load() != Status::Running)
+        return exitCode(status_);
+    std::string line;
+    for (int lineNumber = 1; std::getline(script, line); ++lineNumber) {
+        const Status status = feed(line, lineNumber);
+        if (status != Status::Running)
+            return exitCode(status);
+    }
+    return kExitDone;
+}
+
+} // namespace tovask::script
