@@ -29,10 +29,9 @@ void ItemReader::skipToItem() {
     for (;;) {
         while (pos_ < content_.size() && isBlank(content_[pos_]))
             ++pos_;
-        if (!atLineEnd())
+        if (!atLineEnd() || afterComma_) // a comma before the line end: an empty item is next
             return;
         consumeLineEnd();
-        afterComma_ = false;
     }
 }
 
@@ -61,10 +60,16 @@ void ItemReader::consumeSeparator(Diagnostics& diagnostics, const Location& wher
         afterComma_ = false;
         return;
     }
-    diagnostics.error(where, "text after the closing quote; a quoted item must be followed by a "
-                             "comma or the end of the line");
+    const std::size_t start = pos_;
     while (pos_ < content_.size() && content_[pos_] != ',' && !atLineEnd())
         ++pos_;
+    std::size_t end = pos_;
+    while (end > start && isBlank(content_[end - 1]))
+        --end;
+    diagnostics.error(where, "text after the closing quote: \"" +
+                                 content_.substr(start, end - start) +
+                                 "\"; a quoted item must be followed by a comma or the end of "
+                                 "the line");
     consumeSeparator(diagnostics, where);
 }
 

@@ -21,7 +21,8 @@ public:
     // content: the file's text (UTF-8); file: the name used in every message.
     ItemReader(std::string content, std::string file);
 
-    // True when only blanks and line ends are left.
+    // True when only blanks and line ends are left (and no comma stands before them, which
+    // would leave an empty item).
     bool atEnd();
     // The next item. At the end of the text it reports an error through the diagnostics (which
     // normally throws) and returns an empty item at the end position.

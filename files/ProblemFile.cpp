@@ -108,7 +108,7 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
     if (list.maxAmount <= 0)
         diagnostics.error({file, 0, 0},
                           "no amount is positive (as a whole number), so no bar can be scaled; "
-                          "at least one amount must be 0.5 or more");
+                          "at least one amount must be more than 0.5");
     if (!reader.atEnd())
         diagnostics.warning(reader.position(), "items after the last of the " +
                                                    std::to_string(count) +

@@ -29,8 +29,12 @@ std::string resultsLine(int pn, const Problem& problem, const Outcome& outcome) 
 
 void checkDataFileName(const std::string& text) {
     const auto refuse = [&text](const std::string& why) {
-        throw Failure("The input data file text \"" + text + "\" cannot be part of a file name: " +
-                      why + ".");
+        std::string shown = text; // a control character would cut or break the message
+        for (char& c : shown)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                c = '?';
+        throw Failure("The input data file text \"" + shown +
+                      "\" cannot be part of a file name: " + why + ".");
     };
     if (text.size() > kMaxDataFileName)
         refuse("it is longer than " + std::to_string(kMaxDataFileName) + " characters");

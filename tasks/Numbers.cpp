@@ -47,8 +47,11 @@ template <typename T> std::string shortestText(T x, int significantDigits) {
 
 std::optional<double> parseNumber(std::string_view text) {
     std::string_view s = trimBlanks(text);
-    if (!s.empty() && s.front() == '+')
+    if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);
+        if (!s.empty() && s.front() == '-')
+            return std::nullopt; // "+-3" is not a number
+    }
     // from_chars also takes "inf" and "nan"; a number starts with a digit, a point or a minus.
     if (s.empty())
         return std::nullopt;

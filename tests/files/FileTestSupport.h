@@ -1,0 +1,35 @@
+#pragma once
+// Helpers shared by the data-file tests.
+
+#include "core/Failure.h"
+#include "files/Diagnostics.h"
+
+#include <string>
+#include <vector>
+
+namespace tovask::test {
+
+// The message of the tovask::Failure that f throws; "" when it throws none.
+template <typename F> std::string failureOf(F&& f) {
+    try {
+        f();
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+    return {};
+}
+
+// Records every report as "file:line:item: message" and lets the reader go on.
+class CollectDiagnostics : public Diagnostics {
+public:
+    void error(const Location& where, const std::string& message) override {
+        errors.push_back(describe(where, message));
+    }
+    void warning(const Location& where, const std::string& message) override {
+        warnings.push_back(describe(where, message));
+    }
+    std::vector<std::string> errors;
+    std::vector<std::string> warnings;
+};
+
+} // namespace tovask::test
