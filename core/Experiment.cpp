@@ -20,7 +20,7 @@ constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
 } // namespace
 
-Experiment::Experiment(ui::Platform& platform)
+Experiment::Experiment(ui::Platform& platform, LogClock& clock)
     : form("Experiment", Rect{0, 0, 18135, 10845}, "Experiment"),
       TARVlogo("TARVlogo", 28, Rect{4080, 7800, 7455, 2415}),
       WaitTimer("WaitTimer", Rect{1080, 2760, 0, 0}, 1000),
@@ -63,7 +63,7 @@ Experiment::Experiment(ui::Platform& platform)
       AllocationInstructions("AllocationInstructions", 3, Rect{480, 1800, 1455, 375}, kSansSerif),
       AllocationTwoOne("AllocationTwoOne", 1, Rect{1440, 480, 735, 375}, kSansSerifBold),
       AllocationOne("AllocationOne", 0, Rect{360, 120, 735, 735}, kSansSerifBold),
-      platform_(platform) {
+      platform_(platform), clock_(clock) {
     for (ui::Control* c : std::initializer_list<ui::Control*>{
              &TARVlogo, &WaitTimer, &ReadInstructionsTimer, &PlayingOutFrame, &TaskFrame,
              &TaskNumber, &Continue, &Parameters, &TimeToWaitFrame, &TimeToWait,

@@ -4,19 +4,21 @@
 // change handling, raised inside the stage-3 click when that click sets the slider's value.
 
 #include "files/ProblemFile.h"
+#include "files/RunLog.h"
 #include "files/WordFile.h"
 #include "tasks/Random.h"
 #include "ui/Controls.h"
 #include "ui/Platform.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tovask {
-
-class RunLog;
 
 class Experiment {
 public:
@@ -24,6 +26,8 @@ public:
     static constexpr int kLast = ProblemList::kMaxProblems;
 
     explicit Experiment(ui::Platform& platform);
+    // clock: the clocks of the run log (tests set the time).
+    Experiment(ui::Platform& platform, LogClock& clock);
     Experiment(const Experiment&) = delete;
     Experiment& operator=(const Experiment&) = delete;
 
@@ -35,6 +39,9 @@ public:
     void AllocationSlider_Change();
     void ReadInstructionsTimer_Timer();
     void WaitTimer_Timer();
+    // The window is being closed: a run that has started and not reached its end records that
+    // in its run log.
+    void WindowClosed();
 
     // The window and its controls, by their names.
     ui::Window form;
@@ -132,9 +139,27 @@ private:
     // Reports and continues, like every data check the subject may meet.
     void Message(const std::string& text);
 
+    // The run log (files/RecordEvents.cpp), from the click that starts the run on. Recording
+    // never stops the run: a log that cannot be written is reported once, and the run goes on.
+    void StartRunLog();
+    void Record(std::string_view event, std::optional<int> problem, std::string value,
+                std::string detail = {}, bool durable = false);
+    void RecordProblemShown();
+    void RecordSliderChange();
+    void RecordProblemAnswered();
+    void RecordPlayedOut(double unitsOne, double unitsTwo);
+
     ui::Platform& platform_;
     Random random_;
     bool resultsWritten_ = false; // this run has written its results file at least once
+    LogClock& clock_;
+    std::unique_ptr<RunLog> log_;
+    bool logFailureReported_ = false;
+    // The problem whose presentation is complete: a slider change before that is the program's
+    // own (stage 3 sets the slider to its middle), every later one the subject's.
+    std::int16_t problemOnScreen_ = 0;
+    int subjectMoves_ = 0;
+    std::chrono::milliseconds shownAt_{};
 };
 
 } // namespace tovask

@@ -98,6 +98,7 @@ void Experiment::StageZero() {
     }
     MaxAmount = problems.maxAmount;
     pn = static_cast<std::int16_t>(problems.count + 1);
+    StartRunLog();
     Stage = 1;
 
     Continue.setCaption(Words[18]);

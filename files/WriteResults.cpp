@@ -1,7 +1,9 @@
 // Writes the results file of the whole list.
 #include "core/Experiment.h"
 
+#include "core/Failure.h"
 #include "files/ResultsFile.h"
+#include "files/RunLog.h"
 #include "files/TextFile.h"
 
 namespace tovask {
@@ -21,10 +23,16 @@ void Experiment::WriteResults() {
         text += resultsLine(pn, problem, outcome);
     }
     // An earlier run's file of this name is kept, once, before this run first writes its own.
-    if (!resultsWritten_)
-        keepEarlierFile(path);
-    writeFileAtomically(path, text);
+    try {
+        if (!resultsWritten_)
+            keepEarlierFile(path);
+        writeFileAtomically(path, text);
+    } catch (const Failure& failure) {
+        Record(logged::kResultsFailed, std::nullopt, path.string(), failure.what(), true);
+        throw;
+    }
     resultsWritten_ = true;
+    Record(logged::kResultsWritten, std::nullopt, path.string(), {}, true);
 }
 
 } // namespace tovask

@@ -77,6 +77,7 @@ void Experiment::StageEight() {
     SummaryOne.setCaption(MoneyOne.caption());
     SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());
 
+    RecordPlayedOut(u1, u2);
     Stage = 9;
 }
 

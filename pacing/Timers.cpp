@@ -1,6 +1,8 @@
 // The two one-second timers and the experimenter key.
 #include "core/Experiment.h"
 
+#include "files/RunLog.h"
+
 namespace tovask {
 
 // The countdown shows the seconds still to go after each tick.
@@ -40,11 +42,15 @@ void Experiment::Continue_KeyPress(std::int16_t& keyAscii) {
     if (KeyArmed != 1)
         return;
     if (Stage == 11 && keyAscii == kCtrlC) {
+        Record(logged::kExperimenterKey, std::nullopt, std::to_string(keyAscii),
+               "released=instructions", true);
         KeyArmed = 0;
         Continue.setCaption(Words[33]);
         Stage = 2;
     }
     if (Stage == 6 && keyAscii == kCtrlC) {
+        Record(logged::kExperimenterKey, std::nullopt, std::to_string(keyAscii),
+               "released=playing_out", true);
         KeyArmed = 0;
         Continue.setCaption(Words[30]);
         Stage = 7;

@@ -4,6 +4,7 @@
 namespace tovask {
 
 void Experiment::StageFour() {
+    RecordProblemAnswered();
     Continue.setCaption(Words[16]);
     Instructions.setVisible(false);
     if (pn < *ProblemCount)

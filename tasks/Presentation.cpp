@@ -168,6 +168,7 @@ void Experiment::StageThree() {
     SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());
 
     all[pn] = half;
+    RecordProblemShown();
 }
 
 } // namespace tovask

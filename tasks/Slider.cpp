@@ -59,6 +59,7 @@ void Experiment::AllocationSlider_Change() {
     SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());
 
     all[pn] = q1 * k;
+    RecordSliderChange();
 }
 
 } // namespace tovask

@@ -1,0 +1,145 @@
+#pragma once
+// The run log: from the click that starts a run on, one line per event is appended to a CSV file
+// beside the results file, so that no answer lives only in memory. Every line goes to the
+// operating system as soon as it is recorded; the lines that matter most are also made durable
+// on the disk. tovask-recover rebuilds the results of a broken run from it.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tovask {
+
+namespace platform {
+class AppendOnlyFile;
+}
+
+// The two clocks of the log, behind an interface so that tests can set the time.
+class LogClock {
+public:
+    virtual ~LogClock() = default;
+    virtual std::chrono::system_clock::time_point wallClock() = 0;
+    // How far local time is ahead of UTC at that moment.
+    virtual std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment) = 0;
+    // A clock that never jumps (any origin), for durations.
+    virtual std::chrono::milliseconds monotonic() = 0;
+};
+
+// The computer's clocks.
+LogClock& systemLogClock();
+
+// ISO 8601 local time with milliseconds and the UTC offset: "2024-03-05T14:07:09.042+01:00".
+std::string isoTime(std::chrono::system_clock::time_point moment, std::chrono::seconds utcOffset);
+
+// The shortest text that reads back as exactly the same value ("0.1", "4.5", "1e+22").
+std::string exactText(double value);
+std::string exactText(float value);
+
+// The detail column holds "name=value" pairs separated by one blank; values hold no blank.
+using DetailPairs = std::vector<std::pair<std::string_view, std::string>>;
+std::string detailText(const DetailPairs& pairs);
+// The value of one name in a detail text; empty when the name is not there.
+std::optional<std::string> detailValue(std::string_view detail, std::string_view name);
+
+// One CSV field: in double quotes, with inner quotes doubled, when it holds a comma, a quote,
+// a line end or a blank at either end; as it is otherwise.
+std::string csvField(std::string_view text);
+// The fields of one CSV line (without its line end); empty when a quote is not closed.
+std::optional<std::vector<std::string>> splitCsvLine(std::string_view line);
+
+// The event names of the log, and the names of the parameters recorded at the start.
+namespace logged {
+inline constexpr std::string_view kParameter = "parameter";
+inline constexpr std::string_view kProblemShown = "problem_shown";
+inline constexpr std::string_view kSlider = "slider";
+inline constexpr std::string_view kProblemAnswered = "problem_answered";
+inline constexpr std::string_view kExperimenterKey = "experimenter_key";
+inline constexpr std::string_view kResultsWritten = "results_written";
+inline constexpr std::string_view kResultsFailed = "results_failed";
+inline constexpr std::string_view kPlayedOut = "played_out";
+inline constexpr std::string_view kWindowClosed = "window_closed";
+
+inline constexpr std::string_view kProgramVersion = "program_version";
+inline constexpr std::string_view kDataFileText = "data_file_text";
+inline constexpr std::string_view kSubjectNumber = "subject_number";
+inline constexpr std::string_view kLanguage = "language";
+inline constexpr std::string_view kTreatment = "treatment";
+inline constexpr std::string_view kReadingTime = "reading_time";
+inline constexpr std::string_view kWaitingTime = "waiting_time";
+inline constexpr std::string_view kProblemFile = "problem_file";
+inline constexpr std::string_view kProblemCount = "problem_count";
+} // namespace logged
+
+// The version of the program that writes the log.
+std::string_view programVersion();
+
+struct LogEvent {
+    int stage = 0;
+    std::string_view event;
+    std::optional<int> problem;
+    std::string value;
+    std::string detail;
+};
+
+class RunLog {
+public:
+    // The first line of every run log: what each column holds.
+    static constexpr std::string_view kHeader =
+        "wall_clock_time,ms_since_start,stage,event,problem,value,detail";
+
+    // Creates the log and writes its header line; an earlier file of that name is first kept
+    // under a new name. The run's time starts now. Throws tovask::Failure naming the file.
+    RunLog(std::filesystem::path path, LogClock& clock);
+    ~RunLog();
+    RunLog(const RunLog&) = delete;
+    RunLog& operator=(const RunLog&) = delete;
+
+    // Appends one line. Throws tovask::Failure naming the file and the cause; the log stays
+    // whole (no piece of a line) and takes the next line as usual.
+    void record(const LogEvent& event);
+    // Makes every line recorded so far durable on the disk. Throws tovask::Failure.
+    void sync();
+
+    const std::filesystem::path& path() const { return path_; }
+    // Milliseconds since the log was created, on the monotonic clock.
+    std::int64_t msSinceStart() const;
+
+private:
+    std::filesystem::path path_;
+    LogClock& clock_;
+    std::chrono::milliseconds start_;
+    std::unique_ptr<platform::AppendOnlyFile> file_;
+};
+
+// The log of a results file: its name with ".log" appended (out01.001 -> out01.001.log).
+std::filesystem::path runLogPath(const std::filesystem::path& resultsFile);
+
+// A log as read back. Lines that cannot be read are listed, not fatal: a run that broke may
+// leave a damaged end, and every line that can be read counts.
+struct LoggedEvent {
+    int line = 0; // 1-based line number in the file
+    std::string time;
+    std::string msSinceStart;
+    std::string stage;
+    std::string event;
+    std::optional<int> problem;
+    std::string value;
+    std::string detail;
+};
+
+struct ReadRunLog {
+    std::vector<LoggedEvent> events;
+    std::vector<int> damagedLines; // line numbers of complete lines that could not be read
+    bool endsInPiece = false;      // the text after the last line end is not a whole line
+};
+
+// Throws tovask::Failure when the text does not start with the header line of a run log.
+ReadRunLog parseRunLog(std::string_view text, const std::string& file);
+
+} // namespace tovask
