@@ -1,0 +1,82 @@
+#include "tests/log/LogSupport.h"
+
+#include <csignal>
+#include <stdexcept>
+#include <sys/resource.h>
+
+namespace tovask::test {
+
+LoggedRun::LoggedRun(int problems) : count(problems) {
+    platform.writeNumberedWords();
+    std::string file = std::to_string(problems) + "\r\n";
+    for (int p = 1; p <= problems; ++p)
+        file += std::to_string(p) + "," + std::to_string(100 + p) + ",11," +
+                std::to_string(10 + p) + ",1,0.5,2\r\n";
+    platform.writeData("inp01.001", file);
+    x.Experiment_Load();
+    x.ReadTimeInput.setText("1");
+    x.TimeToWait.setText("1");
+}
+
+void LoggedRun::ctrlC() {
+    std::int16_t key = 3;
+    x.Continue.keyPress(key);
+}
+
+void LoggedRun::tick(ui::Timer& timer) {
+    clock.advance(std::chrono::seconds(1));
+    timer.tick();
+}
+
+void LoggedRun::startToFirstProblem() {
+    click(); // stage 0: the run starts
+    click(); // stage 1: instructions
+    tick(x.ReadInstructionsTimer);
+    ctrlC();
+    click(); // stage 2
+}
+
+void LoggedRun::answer(const std::vector<int>& moves) {
+    click(); // stage 3 (or 5): the next problem
+    for (const int value : moves) {
+        clock.advance(std::chrono::milliseconds(250));
+        x.AllocationSlider.setValue(value);
+    }
+    tick(x.WaitTimer);
+    click(); // stage 4: answered
+}
+
+void LoggedRun::toResults() {
+    startToFirstProblem();
+    for (int p = 1; p <= count; ++p)
+        answer({100 + 10 * p});
+    click(); // stage 6
+}
+
+std::vector<LoggedEvent> eventsNamed(const ReadRunLog& log, std::string_view name) {
+    std::vector<LoggedEvent> events;
+    for (const LoggedEvent& event : log.events)
+        if (event.event == name)
+            events.push_back(event);
+    return events;
+}
+
+FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("getrlimit failed");
+    previous_ = limit.rlim_cur;
+    std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("setrlimit failed");
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = previous_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+} // namespace tovask::test

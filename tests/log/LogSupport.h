@@ -1,0 +1,80 @@
+#pragma once
+// What the run-log tests share: a clock the test sets, a whole run driven through the window's
+// handlers, the log read back, and a file-size limit that makes writing fail.
+
+#include "core/Experiment.h"
+#include "files/RunLog.h"
+#include "tests/support/TestPlatform.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tovask::test {
+
+class FakeClock : public LogClock {
+public:
+    std::chrono::system_clock::time_point wallClock() override { return wall; }
+    std::chrono::seconds utcOffset(std::chrono::system_clock::time_point) override {
+        return offset;
+    }
+    std::chrono::milliseconds monotonic() override { return steady; }
+    void advance(std::chrono::milliseconds d) {
+        wall += d;
+        steady += d;
+    }
+
+    // 2024-03-05 13:07:09.042 UTC, shown in a zone one hour ahead.
+    std::chrono::system_clock::time_point wall =
+        std::chrono::sys_days{std::chrono::year{2024} / 3 / 5} + std::chrono::hours{13} +
+        std::chrono::minutes{7} + std::chrono::seconds{9} + std::chrono::milliseconds{42};
+    std::chrono::seconds offset{3600};
+    std::chrono::milliseconds steady{5'000'000};
+};
+
+// A run of the window with the numbered word file, a list of `problems` (problem p has type 11
+// and amount 10 + p), a reading time and a time to wait of 1 second, and a tick that takes one
+// second on the fake clock.
+class LoggedRun {
+public:
+    explicit LoggedRun(int problems);
+
+    void click() { x.Continue.click(); }
+    void ctrlC();
+    void tick(ui::Timer& timer);
+    // From the parameter screen to the first problem's click (stage 3).
+    void startToFirstProblem();
+    // Problem pn + 1 shown, the slider moved to each of `moves`, the waiting time out and the
+    // stage-4 click.
+    void answer(const std::vector<int>& moves);
+    // Every problem answered (moving the slider to 100 + 10 p) and the results click.
+    void toResults();
+
+    std::string logText() const { return platform.readData("out01.001.log"); }
+    ReadRunLog log() const { return parseRunLog(logText(), "out01.001.log"); }
+
+    FakeClock clock;
+    TestPlatform platform;
+    Experiment x{platform, clock};
+    int count;
+};
+
+// The events of one name, in order.
+std::vector<LoggedEvent> eventsNamed(const ReadRunLog& log, std::string_view name);
+
+// Lowers the limit on the size of the files this process writes, so that writing beyond it
+// fails with "File too large" (the signal it raises is ignored); the old limit comes back at
+// the end of the scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uint64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    std::uint64_t previous_;
+};
+
+} // namespace tovask::test

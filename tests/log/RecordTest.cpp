@@ -1,0 +1,243 @@
+// What a run records in its log, and that neither a log nor a results file that cannot be
+// written loses an answer.
+#include "core/Failure.h"
+#include "files/RunLog.h"
+#include "tests/log/LogSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <unistd.h>
+
+namespace tovask::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(RunRecord, NothingIsLoggedBeforeTheRunStarts) {
+    LoggedRun run(2);
+    run.x.InputDataFile.setText("missing"); // the click fails: no problem file
+    run.click();
+    run.x.WindowClosed();
+    EXPECT_EQ(run.x.Stage, 0);
+    EXPECT_FALSE(fs::exists(run.platform.programFolder() / "data" / "outmissing.001.log"));
+    EXPECT_FALSE(fs::exists(run.platform.programFolder() / "data" / "out01.001.log"));
+}
+
+TEST(RunRecord, StartsWithTheParametersOfTheRun) {
+    LoggedRun run(3);
+    run.x.ReadTimeInput.setText("2.4"); // used as 2 seconds
+    run.x.TreatmentVal.setText("2");
+    run.click();
+    const ReadRunLog log = run.log();
+    std::map<std::string, std::string> parameters;
+    for (const LoggedEvent& event : eventsNamed(log, logged::kParameter)) {
+        EXPECT_EQ(event.stage, "0");
+        EXPECT_EQ(event.msSinceStart, "0");
+        EXPECT_EQ(event.time, "2024-03-05T14:07:09.042+01:00");
+        parameters[event.detail] = event.value;
+    }
+    EXPECT_EQ(parameters, (std::map<std::string, std::string>{
+                              {"program_version", std::string(programVersion())},
+                              {"data_file_text", "01"},
+                              {"subject_number", "1"},
+                              {"language", "English"},
+                              {"treatment", "2"},
+                              {"reading_time", "2"},
+                              {"waiting_time", "1"},
+                              {"problem_file", "inp01.001"},
+                              {"problem_count", "3"}}));
+    EXPECT_FALSE(programVersion().empty());
+}
+
+TEST(RunRecord, RecordsEachProblemShownMovedAndAnswered) {
+    LoggedRun run(2);
+    run.startToFirstProblem();
+    run.answer({600, 700});
+    run.answer({});
+    const ReadRunLog log = run.log();
+
+    const auto shown = eventsNamed(log, logged::kProblemShown);
+    ASSERT_EQ(shown.size(), 2u);
+    for (int p = 1; p <= 2; ++p) {
+        const LoggedEvent& event = shown[static_cast<std::size_t>(p - 1)];
+        EXPECT_EQ(event.problem, p);
+        EXPECT_EQ(event.stage, "3");
+        EXPECT_EQ(detailValue(event.detail, "rev"), std::to_string(*run.x.rev[p]));
+        EXPECT_EQ(detailValue(event.detail, "inv"), std::to_string(*run.x.inv[p]));
+        EXPECT_EQ(detailValue(event.detail, "pt"), "11");
+        EXPECT_EQ(detailValue(event.detail, "orig"), std::to_string(100 + p));
+        EXPECT_EQ(detailValue(event.detail, "a"), std::to_string(10 + p));
+        EXPECT_EQ(detailValue(event.detail, "e2"), "0.5");
+    }
+
+    // Stage 3 sets the slider to its middle: that change is the program's, not the subject's,
+    // and so is the one that sets it back from 700 for problem 2.
+    const auto slider = eventsNamed(log, logged::kSlider);
+    ASSERT_EQ(slider.size(), 4u);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"500", "program"}, {"600", "subject"}, {"700", "subject"}, {"500", "program"}};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(slider[i].value, expected[i].first);
+        EXPECT_EQ(detailValue(slider[i].detail, "by"), expected[i].second);
+    }
+    EXPECT_EQ(detailValue(slider[2].detail, "all"), exactText(*run.x.all[1]));
+    EXPECT_EQ(slider[3].problem, 2);
+    const auto answered = eventsNamed(log, logged::kProblemAnswered);
+    ASSERT_EQ(answered.size(), 2u);
+    EXPECT_EQ(answered[0].problem, 1);
+    EXPECT_EQ(answered[0].stage, "4");
+    EXPECT_EQ(answered[0].value, exactText(*run.x.all[1]));
+    // Two moves 250 ms apart, then the waiting second: 1500 ms from the problem to the click.
+    EXPECT_EQ(detailValue(answered[0].detail, "moves"), "2");
+    EXPECT_EQ(detailValue(answered[0].detail, "decision_ms"), "1500");
+    EXPECT_EQ(answered[1].value, "6"); // half of the amount 12
+    EXPECT_EQ(detailValue(answered[1].detail, "moves"), "0");
+    EXPECT_EQ(detailValue(answered[1].detail, "decision_ms"), "1000");
+}
+
+TEST(RunRecord, RecordsTheKeyTheResultsAndThePlayingOut) {
+    LoggedRun run(2);
+    run.toResults();
+    run.ctrlC();
+    run.click(); // stage 7
+    run.x.TaskNumber.setText("2");
+    run.click();          // stage 8
+    run.x.WindowClosed(); // after the end: nothing more to record
+    const ReadRunLog log = run.log();
+
+    const auto keys = eventsNamed(log, logged::kExperimenterKey);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0].stage, "11");
+    EXPECT_EQ(keys[0].detail, "released=instructions");
+    EXPECT_EQ(keys[1].stage, "6");
+    EXPECT_EQ(keys[1].detail, "released=playing_out");
+
+    const auto written = eventsNamed(log, logged::kResultsWritten);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].value, (run.platform.programFolder() / "data" / "out01.001").string());
+
+    const auto played = eventsNamed(log, logged::kPlayedOut);
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_EQ(played[0].problem, 2);
+    // Problem 2: amount 12, the subject's share all(2); side one is group 2 at 0.5, side two
+    // group 3 at 2.
+    const double one = *run.x.all[2];
+    EXPECT_EQ(detailValue(played[0].detail, "units_one"), exactText(one));
+    EXPECT_EQ(detailValue(played[0].detail, "money_one"), exactText(one * 0.5));
+    EXPECT_EQ(detailValue(played[0].detail, "money_two"), exactText((12 - one) * 2));
+    EXPECT_TRUE(eventsNamed(log, logged::kWindowClosed).empty());
+    EXPECT_EQ(log.events.back().event, logged::kPlayedOut);
+}
+
+TEST(RunRecord, RecordsAWindowClosedDuringTheRun) {
+    LoggedRun run(3);
+    run.startToFirstProblem();
+    run.answer({});
+    run.click(); // problem 2 on the screen
+    run.x.WindowClosed();
+    const auto closed = eventsNamed(run.log(), logged::kWindowClosed);
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(closed[0].problem, 2);
+    EXPECT_EQ(closed[0].stage, "3");
+}
+
+TEST(RunRecord, AnEarlierRunsLogIsKept) {
+    LoggedRun run(1);
+    run.platform.writeData("out01.001.log", "the log of an earlier run\n");
+    run.toResults();
+    int kept = 0;
+    for (const auto& entry : fs::directory_iterator(run.platform.programFolder() / "data"))
+        kept += entry.path().filename().string().rfind("out01.001.log.earlier-", 0) == 0;
+    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(eventsNamed(run.log(), logged::kProblemAnswered).size(), 1u);
+}
+
+TEST(RunRecord, ARunWithoutALogGoesOnAndSaysSoOnce) {
+    LoggedRun run(2);
+    {
+        FileSizeLimit nothing(0); // the log is created, but not one line fits
+        run.click();
+    }
+    EXPECT_EQ(run.x.Stage, 1);
+    ASSERT_EQ(run.platform.messages.size(), 1u);
+    EXPECT_TRUE(contains(run.platform.messages[0].second, "without a run log"));
+    run.click();
+    run.tick(run.x.ReadInstructionsTimer);
+    run.ctrlC();
+    run.click();
+    run.answer({});
+    run.answer({});
+    run.click();
+    EXPECT_EQ(run.platform.messages.size(), 1u);
+    EXPECT_EQ(run.platform.readData("out01.001").substr(0, 2), "pn");
+}
+
+// The answers of a run whose results file cannot be written, and a reference run that writes it.
+struct BlockedResults {
+    BlockedResults() {
+        reference.toResults();
+        run.startToFirstProblem();
+        for (int p = 1; p <= 4; ++p)
+            run.answer({100 + 10 * p});
+    }
+    LoggedRun reference{4};
+    LoggedRun run{4};
+};
+
+TEST(UnwritableResults, AFileSizeLimitIsShownTheAnswersAreLoggedAndTheNextClickWrites) {
+    BlockedResults r;
+    {
+        FileSizeLimit limit(64); // less than the header and four lines; less than the log too
+        r.run.click();           // stage 6: the results cannot be written
+        r.run.click();           // and again, while the cause is there
+    }
+    EXPECT_EQ(r.run.x.Stage, 6);
+    EXPECT_EQ(r.run.x.KeyArmed, 0); // the playing out cannot start before the results exist
+    EXPECT_FALSE(fs::exists(r.run.platform.programFolder() / "data" / "out01.001"));
+    int resultsMessages = 0, logMessages = 0;
+    for (const auto& [title, text] : r.run.platform.messages) {
+        resultsMessages += contains(text, "cannot write") && contains(text, "out01.001:");
+        logMessages += contains(text, "run log");
+    }
+    EXPECT_EQ(resultsMessages, 2);
+    EXPECT_EQ(logMessages, 1); // said once, however many lines are lost
+    const auto answered = eventsNamed(r.run.log(), logged::kProblemAnswered);
+    ASSERT_EQ(answered.size(), 4u);
+    for (int p = 1; p <= 4; ++p)
+        EXPECT_EQ(answered[static_cast<std::size_t>(p - 1)].value, exactText(*r.run.x.all[p]));
+
+    r.run.click(); // the limit is gone
+    EXPECT_EQ(r.run.platform.readData("out01.001"), r.reference.platform.readData("out01.001"));
+    EXPECT_EQ(r.run.x.KeyArmed, 1);
+    EXPECT_EQ(eventsNamed(r.run.log(), logged::kResultsWritten).size(), 1u);
+}
+
+TEST(UnwritableResults, AReadOnlyFolderIsShownLoggedAndTheNextClickWrites) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser writes into a read-only folder";
+    BlockedResults r;
+    const fs::path data = r.run.platform.programFolder() / "data";
+    fs::permissions(data, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    r.run.click();
+    fs::permissions(data, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(r.run.x.Stage, 6);
+    ASSERT_EQ(r.run.platform.messages.size(), 1u);
+    EXPECT_TRUE(contains(r.run.platform.messages[0].second, "cannot write"));
+    const auto failed = eventsNamed(r.run.log(), logged::kResultsFailed);
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].detail, r.run.platform.messages[0].second);
+    EXPECT_EQ(eventsNamed(r.run.log(), logged::kProblemAnswered).size(), 4u);
+
+    r.run.click();
+    EXPECT_EQ(r.run.platform.readData("out01.001"), r.reference.platform.readData("out01.001"));
+}
+
+} // namespace
+} // namespace tovask::test
