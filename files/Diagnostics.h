@@ -25,6 +25,12 @@ public:
     virtual void error(const Location& where, const std::string& message) = 0;
     // Something legal but probably not meant (the program runs with it).
     virtual void warning(const Location& where, const std::string& message) = 0;
+    // A fault the program runs with but that the subject would meet: an error message at a
+    // problem, or a text that is missing, shifted or garbled. The program goes on, so by default
+    // it is a warning; the data checker counts it as an error.
+    virtual void seenBySubject(const Location& where, const std::string& message) {
+        warning(where, message);
+    }
 };
 
 // The program's way: the first error is thrown as a tovask::Failure; warnings are ignored.

@@ -82,11 +82,15 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
             diagnostics.error(items[2].where, "the type \"" + items[2].text + "\" of " +
                                                   problemName +
                                                   " is none of 11, 12, 13, 21, 22, 23");
-        if (hasUnequalPair(p))
-            diagnostics.warning(items[4].where,
-                                "the two rates of the pair of " + problemName +
-                                    " differ; the subject will see \"Error in data in problem " +
-                                    std::to_string(pn) + "\"");
+        if (hasUnequalPair(p)) {
+            // Reported at the rate of the pair's first group (item 5 + group - 1 of the problem).
+            const auto first = static_cast<std::size_t>(pairGroups(static_cast<int>(p.pt))[0]);
+            diagnostics.seenBySubject(items[3 + first].where,
+                                      "the two rates of the pair of " + problemName +
+                                          " differ; the subject will see \"Error in data in "
+                                          "problem " +
+                                          std::to_string(pn) + "\"");
+        }
         for (int k = 1; k <= 3; ++k)
             if (p.e[k] < 0)
                 diagnostics.warning(items[static_cast<std::size_t>(k) + 3].where,

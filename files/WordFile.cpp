@@ -5,13 +5,44 @@
 #include "tasks/Numbers.h"
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace tovask {
 
+namespace {
+
+// What decodeText makes of a byte that is no character (U+FFFD, the replacement character).
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// The faults of one text that the program lets through but the subject would meet.
+void checkText(const Item& item, int k, bool utf8, Diagnostics& diagnostics) {
+    const std::string text = "text " + std::to_string(k);
+    if (item.text.empty() && k != 2)
+        diagnostics.seenBySubject(item.where, text + " is empty");
+    if (!item.quoted && item.text.find('"') != std::string::npos)
+        diagnostics.seenBySubject(item.where, "unbalanced quote: " + text +
+                                                  " does not begin with a quote but holds one; if "
+                                                  "its opening quote is missing, a comma in it "
+                                                  "has shifted every later text");
+    if (item.text.find(kReplacement) != std::string::npos)
+        diagnostics.seenBySubject(
+            item.where, text + " does not decode: " +
+                            (utf8 ? "it holds \"\xEF\xBF\xBD\", which an editor leaves for "
+                                    "a letter it could not read"
+                                  : "the file is not UTF-8, and a byte of this text is no "
+                                    "Windows-1252 character either; the subject would see "
+                                    "\"\xEF\xBF\xBD\""));
+}
+
+} // namespace
+
 WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnostics& diagnostics) {
     WordTable table;
+    const bool utf8 = isValidUtf8(bytes);
     ItemReader reader(decodeText(bytes), file);
     const Item countItem = reader.next(diagnostics, "the number of texts");
+    table.countWhere = countItem.where;
     const double n = numberItem(countItem, diagnostics, "the number of texts");
     if (n != std::floor(n) || n < 0 || n > WordTable::kMaxWords) {
         diagnostics.error(countItem.where, "the number of texts must be a whole number from 0 to " +
@@ -20,6 +51,10 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
         return table;
     }
     const int count = static_cast<int>(n);
+    // The first text that follows an unquoted text on its line: where a comma meant inside a
+    // text would have split it, if items are left over at the end.
+    std::optional<std::pair<int, Location>> firstSplit;
+    bool previousQuoted = true;
     for (int k = 1; k <= count; ++k) {
         if (reader.atEnd()) {
             diagnostics.error(reader.position(),
@@ -28,19 +63,31 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
             break;
         }
         Item item = reader.next(diagnostics, "text " + std::to_string(k));
-        if (item.text.empty() && k != 2)
-            diagnostics.warning(item.where, "text " + std::to_string(k) + " is empty");
+        checkText(item, k, utf8, diagnostics);
+        if (!firstSplit && item.where.item > 1 && !previousQuoted)
+            firstSplit.emplace(k, item.where);
+        previousQuoted = item.quoted;
         table.words[k] = std::move(item.text);
     }
     table.count = count;
     if (count < WordTable::kWordsUsed)
-        diagnostics.warning(countItem.where,
-                            "the file has " + std::to_string(count) + " texts; the program shows " +
-                                std::to_string(WordTable::kWordsUsed) + ", the missing ones empty");
+        diagnostics.seenBySubject(countItem.where, "the file has " + std::to_string(count) +
+                                                       " texts; the program shows " +
+                                                       std::to_string(WordTable::kWordsUsed) +
+                                                       ", the missing ones empty");
+    if (!reader.atEnd() && firstSplit) {
+        const int k = firstSplit->first;
+        diagnostics.seenBySubject(
+            firstSplit->second,
+            "text " + std::to_string(k) + " follows a comma on the line of text " +
+                std::to_string(k - 1) + ", which has no quotes: if the comma belongs in text " +
+                std::to_string(k - 1) +
+                ", put that text in quotes; the split shifts every later text");
+    }
     if (!reader.atEnd())
-        diagnostics.warning(reader.position(), "items after the last of the " +
-                                                   std::to_string(count) +
-                                                   " announced texts are not read");
+        diagnostics.seenBySubject(reader.position(), "items after the last of the " +
+                                                         std::to_string(count) +
+                                                         " announced texts are not read");
     return table;
 }
 

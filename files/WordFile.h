@@ -15,6 +15,7 @@ struct WordTable {
     static constexpr int kWordsUsed = 40; // the program shows words 1 and 3 to 40
     std::array<std::string, kMaxWords + 1> words; // element 0 unused; beyond n: empty
     int count = 0;
+    Location countWhere; // where the count stands, for messages about it
 };
 
 // bytes: the file as stored (UTF-8 or Windows-1252); file: the name used in messages.

@@ -1,0 +1,54 @@
+#pragma once
+// The data checker: runs the program's own readers over word files and problem files and keeps
+// every error and warning they report, where the program stops at the first error.
+
+#include "files/Diagnostics.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovask::check {
+
+enum class Severity { warning, error };
+
+struct Finding {
+    Location where;
+    Severity severity = Severity::error;
+    std::string message;
+};
+
+// "file:line:item: error: message"; line and item are left out where the finding has none.
+std::string format(const Finding& finding);
+
+enum class FileKind { words, problems, other };
+
+// The kind of a file by its name, as the program finds its files: a word file ends in ".wds",
+// a problem file begins with "inp".
+FileKind kindOf(const std::filesystem::path& path);
+
+struct FileCheck {
+    std::string name; // the file as named in the findings
+    FileKind kind = FileKind::other;
+    std::vector<Finding> findings; // in the order of the file: by line, then by item
+    // A word file that reads without error: its number of texts and where that number stands.
+    std::optional<int> wordCount;
+    Location countWhere;
+};
+
+// bytes: the file as stored; name: how the findings name it.
+FileCheck checkWordFile(std::string_view bytes, const std::string& name);
+FileCheck checkProblemFile(std::string_view bytes, const std::string& name);
+
+// Word file k holds the text of word k in its language, so every language file must hold as many
+// texts as the English one (or, without it, the first word file). Adds a warning to each word
+// file whose count differs; word files with errors are left out.
+void compareLanguages(std::vector<FileCheck>& files);
+
+// The files checked when none are named: the word files and problem files of the folder, sorted
+// by name.
+std::vector<std::filesystem::path> dataFiles(const std::filesystem::path& folder);
+
+} // namespace tovask::check

@@ -1,0 +1,113 @@
+// tovask-check: checks the word files and problem files of a data folder before a session and
+// lists every fault found, one line each, without starting a run.
+#include "core/Failure.h"
+#include "files/Platform.h"
+#include "files/TextFile.h"
+#include "tools/check/DataCheck.h"
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tovask;
+using namespace tovask::check;
+
+constexpr int kClean = 0;
+constexpr int kErrors = 1;
+constexpr int kCannotRun = 2;
+
+constexpr const char* kUsage =
+    "usage: tovask-check [--program-dir DIR] [FILE...]\n"
+    "Checks word files (*.wds) and problem files (inp*) without starting a run: the FILEs named,\n"
+    "or else every one in DIR/data (DIR: the folder that holds tovask-check). Lists each fault\n"
+    "as file:line:item: error|warning: message.\n"
+    "Exit status: 0 no error (warnings allowed), 1 errors found, 2 could not check.\n";
+
+int cannotRun(const std::string& message) {
+    std::cerr << "tovask-check: " << message << "\n";
+    return kCannotRun;
+}
+
+std::string counted(std::size_t n, const std::string& what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::optional<fs::path> programDir;
+    std::vector<fs::path> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return kClean;
+        }
+        if (arg == "--program-dir") {
+            if (++i == argc)
+                return cannotRun("--program-dir needs a folder\n" + std::string(kUsage));
+            programDir = fs::path(argv[i]);
+        } else if (arg.starts_with('-')) {
+            return cannotRun("unknown option " + std::string(arg) + "\n" + kUsage);
+        } else {
+            files.emplace_back(arg);
+        }
+    }
+    if (programDir && !files.empty())
+        return cannotRun("name either files or a program folder, not both");
+
+    bool unchecked = false;
+    try {
+        if (files.empty()) {
+            const fs::path data = programDir.value_or(platform::executableFolder()) / "data";
+            if (!fs::is_directory(data))
+                return cannotRun("there is no data folder " + data.string());
+            files = dataFiles(data);
+            if (files.empty())
+                return cannotRun("no word files (*.wds) or problem files (inp*) in " +
+                                 data.string());
+        }
+    } catch (const fs::filesystem_error& e) {
+        return cannotRun(e.what());
+    }
+
+    std::vector<FileCheck> checks;
+    for (const fs::path& file : files) {
+        const FileKind kind = kindOf(file);
+        if (kind == FileKind::other) {
+            cannotRun(file.string() + " is neither a word file (*.wds) nor a problem file (inp*)");
+            unchecked = true;
+            continue;
+        }
+        try {
+            const std::string bytes = readFileBytes(file, "file");
+            checks.push_back(kind == FileKind::words ? checkWordFile(bytes, file.string())
+                                                     : checkProblemFile(bytes, file.string()));
+        } catch (const Failure& failure) {
+            cannotRun(failure.what());
+            unchecked = true;
+        }
+    }
+    compareLanguages(checks);
+
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+    for (const FileCheck& check : checks) {
+        for (const Finding& finding : check.findings) {
+            std::cout << format(finding) << "\n";
+            ++(finding.severity == Severity::error ? errors : warnings);
+        }
+    }
+    std::cout.flush();
+    std::cerr << "tovask-check: " << counted(checks.size(), "file") << " checked, "
+              << counted(errors, "error") << ", " << counted(warnings, "warning") << "\n";
+    if (unchecked)
+        return kCannotRun;
+    return errors > 0 ? kErrors : kClean;
+}
