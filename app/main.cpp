@@ -1,0 +1,23 @@
+// The tovask program: the experiment's window on Qt.
+#include "core/Experiment.h"
+#include "ui/qt/QtPlatform.h"
+#include "ui/qt/QtWindow.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    tovask::qt::QtPlatform platform;
+    tovask::Experiment experiment(platform);
+    tovask::qt::QtWindow window(experiment.form, tovask::Experiment::kDesignWidth,
+                                tovask::Experiment::kDesignHeight);
+    window.deliver([&experiment] { experiment.Experiment_Load(); });
+    if (window.runEnded())
+        return 1;
+    // Without a window manager the request to maximize goes unanswered; the window then
+    // covers the screen's available area by itself.
+    window.setGeometry(window.screen()->availableGeometry());
+    window.showMaximized();
+    return QApplication::exec();
+}

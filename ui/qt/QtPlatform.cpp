@@ -1,0 +1,20 @@
+#include "ui/qt/QtPlatform.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+
+namespace tovask::qt {
+
+void QtPlatform::showMessage(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
+                    QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+std::filesystem::path QtPlatform::programFolder() const {
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+}
+
+} // namespace tovask::qt

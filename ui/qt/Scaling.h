@@ -1,0 +1,29 @@
+#pragma once
+// Twips to pixels. One factor fits the whole designed area into the window's client area, so
+// the screen looks the same on any monitor and DPI; fonts scale with it. Pure functions, so
+// the mapping is tested without widgets.
+
+#include "ui/Controls.h"
+
+namespace tovask::qt {
+
+// The size of the window's default font at design (frames, the button, the summary labels).
+inline constexpr double kDefaultFontPoints = 8.25;
+
+struct PixelRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
+// Pixels per twip that fit designWidth × designHeight twips into the client area, keeping
+// proportions.
+double fitScale(double designWidth, double designHeight, int clientWidth, int clientHeight);
+
+// A rectangle in twips as pixels. The edges are rounded, not the sizes, so controls that meet
+// in twips (the bars on the centre line) meet in pixels too. A negative size shows as 0.
+PixelRect toPixels(const ui::Rect& twips, double scale);
+
+// The pixel height of a font of the given points: a point is 20 twips. Never below 1 pixel.
+int fontPixels(double points, double scale);
+
+} // namespace tovask::qt
