@@ -139,7 +139,9 @@ std::string timeStamp(fs::file_time_type t) {
 
 fs::path keepEarlierFile(const fs::path& path) {
     std::error_code error;
-    if (!fs::exists(path, error))
+    // Only a file is an earlier run's results; a folder of that name stays where it is, so that
+    // writing over it fails and is reported.
+    if (!fs::is_regular_file(path, error))
         return {};
     const auto modified = fs::last_write_time(path, error);
     const std::string stem =

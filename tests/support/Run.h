@@ -1,0 +1,169 @@
+#pragma once
+// Header-only helpers that drive a whole run through the window's public handlers: a fresh
+// program folder with the numbered word file and a problem file, and one call per step a
+// subject or an experimenter takes.
+
+#include "core/Experiment.h"
+#include "tests/support/TestPlatform.h"
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tovask::test {
+
+inline constexpr std::int16_t kCtrlC = 3;
+inline constexpr double kCentre = 9750; // the centre line of the bars
+inline constexpr double kBarLength = 8750;
+// The three group colours (0x00BBGGRR), index = group.
+inline constexpr std::uint32_t kColour[4] = {0, 0x7100FB, 0x25FEF9, 0xE80000};
+
+// The name of group k in the numbered word file (words 37 to 39).
+inline std::string Name(int k) {
+    return W(36 + k);
+}
+
+// A problem file: the count, then one problem per line, lines ending in CR LF.
+inline std::string problemFile(const std::vector<std::string>& problems) {
+    std::string text = std::to_string(problems.size()) + "\r\n";
+    for (const std::string& line : problems)
+        text += line + "\r\n";
+    return text;
+}
+
+class Session {
+public:
+    // Reading time and time to wait are 1 second unless a test says otherwise.
+    explicit Session(const std::vector<std::string>& problems) {
+        platform.writeNumberedWords();
+        platform.writeData("inp01.001", problemFile(problems));
+        x.Experiment_Load();
+        x.ReadTimeInput.setText("1");
+        x.TimeToWait.setText("1");
+    }
+
+    void click() { x.Continue.click(); }
+    void key(std::int16_t code) { x.Continue.keyPress(code); }
+
+    // Stage 0 -> 1 -> 11, then the reading time runs out.
+    void readInstructions() {
+        click();
+        click();
+        for (int guard = 0; x.ReadInstructionsTimer.enabled() && guard < 40000; ++guard)
+            x.ReadInstructionsTimer.tick();
+    }
+    // The experimenter releases the instructions and the stage-2 click follows: stage 3, pn 0.
+    void release() {
+        readInstructions();
+        key(kCtrlC);
+        click();
+    }
+    // The click in stage 3 or 5 that shows the next problem.
+    void present() { click(); }
+    void waitOut() {
+        for (int guard = 0; x.WaitTimer.enabled() && guard < 40000; ++guard)
+            x.WaitTimer.tick();
+    }
+    // The waiting time runs out and the subject confirms (the stage-4 click).
+    void confirm() {
+        waitOut();
+        click();
+    }
+    // Puts the slider where side one of the problem on the screen gets `thousandths` of 1000.
+    void giveSideOne(int thousandths) {
+        x.AllocationSlider.setValue(sideOneLeft() ? 1000 - thousandths : thousandths);
+    }
+    bool sideOneLeft() const { return x.rev[x.pn].value_or(0) == 0; }
+
+    // Every problem shown and confirmed; a value >= 0 in `sideOne` moves the slider first.
+    void answerAll(const std::vector<int>& sideOne = {}) {
+        release();
+        for (int p = 1; p <= *x.ProblemCount; ++p) {
+            present();
+            const auto i = static_cast<std::size_t>(p - 1);
+            if (i < sideOne.size() && sideOne[i] >= 0)
+                giveSideOne(sideOne[i]);
+            confirm();
+        }
+    }
+    // After the last problem: the results are written (stage 6, key armed).
+    void writeResults(const std::vector<int>& sideOne = {}) {
+        answerAll(sideOne);
+        click();
+    }
+    // The experimenter releases the playing out and the frame shows: stage 8.
+    void toTaskNumber(const std::vector<int>& sideOne = {}) {
+        writeResults(sideOne);
+        key(kCtrlC);
+        click();
+    }
+    void playOut(const std::string& task, const std::vector<int>& sideOne = {}) {
+        toTaskNumber(sideOne);
+        x.TaskNumber.setText(task);
+        click();
+    }
+
+    std::vector<std::string> messageTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& [title, text] : platform.messages)
+            texts.push_back(text);
+        return texts;
+    }
+
+    TestPlatform platform;
+    Experiment x{platform};
+};
+
+// Every property of every control, the window caption and the stage variables: whatever a
+// handler might change, so that "changes nothing" is one comparison.
+inline std::string snapshot(const Experiment& x) {
+    std::ostringstream out;
+    out.precision(9); // every float to its last digit
+    out << "caption=" << x.form.caption() << " Stage=" << x.Stage << " KeyArmed=" << x.KeyArmed
+        << " pn=" << x.pn << "\n";
+    for (const ui::Control* c : x.form.controls()) {
+        const ui::Rect& r = c->rect();
+        out << c->name() << " visible=" << c->visible() << " rect=" << r.left << "," << r.top << ","
+            << r.width << "," << r.height;
+        switch (c->kind()) {
+        case ui::Kind::Label: {
+            const auto& l = static_cast<const ui::Label&>(*c);
+            out << " caption=" << l.caption() << " back=" << l.backColor()
+                << " font=" << l.fontSize();
+            break;
+        }
+        case ui::Kind::Frame:
+            out << " caption=" << static_cast<const ui::Frame&>(*c).caption();
+            break;
+        case ui::Kind::ComboBox:
+            for (const std::string& item : static_cast<const ui::ComboBox&>(*c).items())
+                out << " item=" << item;
+            [[fallthrough]];
+        case ui::Kind::TextBox: {
+            const auto& t = static_cast<const ui::TextBox&>(*c);
+            out << " text=" << t.text() << " enabled=" << t.enabled();
+            break;
+        }
+        case ui::Kind::CommandButton: {
+            const auto& b = static_cast<const ui::CommandButton&>(*c);
+            out << " caption=" << b.caption() << " enabled=" << b.enabled();
+            break;
+        }
+        case ui::Kind::HScrollBar: {
+            const auto& s = static_cast<const ui::HScrollBar&>(*c);
+            out << " range=" << s.min() << ".." << s.max() << " value=" << s.value();
+            break;
+        }
+        case ui::Kind::Timer:
+            out << " enabled=" << static_cast<const ui::Timer&>(*c).enabled();
+            break;
+        default:
+            break;
+        }
+        out << "\n";
+    }
+    return out.str();
+}
+
+} // namespace tovask::test
