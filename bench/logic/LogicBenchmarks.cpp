@@ -42,13 +42,16 @@ BENCHMARK_CAPTURE(AllocationSlider_Change, pair, 4);
 
 // The click that puts the next problem on the screen, with its draws, texts, bars and the
 // nested change handling of the slider, which the subject moved in the problem before. Only
-// that click is timed; answering, the waiting time and a new run after the 100th problem are not.
+// that click is timed; answering, the waiting time and a new run after the 100th problem are
+// not. The iterations are fixed because the untimed part may wait for the disk.
 void Stage3_Click(benchmark::State& state) {
     LabFolder folder;
     std::unique_ptr<Experiment> experiment;
     int answer = 0;
     for (auto _ : state) {
         if (!experiment || experiment->Stage == 6) {
+            experiment.reset();
+            folder.clearOutputs();
             experiment = std::make_unique<Experiment>(folder);
             ToFirstProblem(*experiment);
         }
@@ -59,15 +62,17 @@ void Stage3_Click(benchmark::State& state) {
         Answer(*experiment, answer == 500 ? 501 : answer);
     }
 }
-BENCHMARK(Stage3_Click)->UseManualTime();
+BENCHMARK(Stage3_Click)->UseManualTime()->Iterations(300);
 
 // The click that starts the run: the parameters read, the word file and the 100-problem file
 // read and checked, the window turned into the instruction screen. Each click needs a window
-// just loaded; making and loading it is not timed.
+// just loaded in a folder that no run has written to; making and loading it is not timed.
 void Stage0_Click(benchmark::State& state) {
     LabFolder folder;
     std::unique_ptr<Experiment> experiment;
     for (auto _ : state) {
+        experiment.reset();
+        folder.clearOutputs();
         experiment = std::make_unique<Experiment>(folder);
         experiment->Experiment_Load();
         const auto start = Clock::now();
@@ -77,7 +82,7 @@ void Stage0_Click(benchmark::State& state) {
             throw std::logic_error("the problem file was not read");
     }
 }
-BENCHMARK(Stage0_Click)->UseManualTime();
+BENCHMARK(Stage0_Click)->UseManualTime()->Iterations(100);
 
 // The results of 100 answered problems written and flushed to the disk: a click in stage 6
 // rewrites the whole file each time.

@@ -3,6 +3,7 @@
 #include <array>
 #include <fstream>
 #include <random>
+#include <vector>
 
 namespace tovask::bench {
 
@@ -25,6 +26,15 @@ namespace {
 constexpr std::array<int, 6> kTypes{11, 12, 13, 21, 22, 23};
 constexpr std::array<const char*, 5> kRates{"0.5", "1", "1.5", "2", "3"};
 } // namespace
+
+void LabFolder::clearOutputs() const {
+    std::vector<fs::path> written;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder_ / "data"))
+        if (entry.path().filename().string().rfind("out", 0) == 0)
+            written.push_back(entry.path());
+    for (const fs::path& path : written)
+        fs::remove(path);
+}
 
 std::string HundredProblems() {
     std::string text = std::to_string(LabFolder::kProblems) + "\r\n";

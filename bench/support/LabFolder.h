@@ -22,6 +22,10 @@ public:
     void showMessage(const std::string&, const std::string&) override { ++messages; }
     std::filesystem::path programFolder() const override { return folder_; }
 
+    // Removes what runs have written into data/ (results files, run logs and the earlier ones
+    // kept beside them), so the next run starts in a folder as a lab PC has it.
+    void clearOutputs() const;
+
     int messages = 0;
 
 private:

@@ -1,0 +1,74 @@
+# Turns the figures of one ./bench run into the table of figures, budgets and verdicts.
+# Input: the CSV of bench_logic (medians of its repetitions), then the "name value" lines of
+# bench_window. Output: a Markdown table.
+
+function micro(value, unit) {
+    if (unit == "ns") return value / 1000
+    if (unit == "us") return value
+    if (unit == "ms") return value * 1000
+    return value * 1000000
+}
+
+function row(what, shown, budget, holds) {
+    printf "| %s | %s | %s | %s |\n", what, shown, budget, holds ? "PASS" : "FAIL"
+    if (!holds) failed++
+}
+
+function missing(what, budget) {
+    printf "| %s | not measured | %s | FAIL |\n", what, budget
+    failed++
+}
+
+# bench_logic: "name_median",iterations,real_time,cpu_time,time_unit,...
+/^"/ {
+    split($0, f, ",")
+    name = f[1]
+    gsub(/"/, "", name)
+    if (name ~ /_median$/) {
+        sub(/_median$/, "", name)
+        sub(/\/manual_time$/, "", name)
+        sub(/\/iterations:[0-9]+$/, "", name)
+        us[name] = micro(f[3], f[5])
+    }
+    next
+}
+
+# bench_window: name value
+NF == 2 { window[$1] = $2 }
+
+# A headless figure in the unit of its budget, µs or ms.
+function headless(key, what, limit, unit) {
+    budgetText = "≤ " limit " " unit
+    if (!(key in us)) {
+        missing(what, budgetText)
+        return
+    }
+    v = unit == "ms" ? us[key] / 1000 : us[key]
+    row(what, sprintf("%.3g %s", v, unit), budgetText, v <= limit)
+}
+
+function measured(key, what, limit, unit, budgetText, symmetric) {
+    if (!(key in window)) {
+        missing(what, budgetText)
+        return
+    }
+    v = window[key] + 0
+    holds = symmetric ? (v >= -limit && v <= limit) : (v <= limit)
+    row(what, sprintf(symmetric ? "%+.1f %s" : "%.3g %s", v, unit), budgetText, holds)
+}
+
+END {
+    print "| Moment | Measured (median unless said) | Budget | Holds |"
+    print "| --- | --- | --- | --- |"
+    headless("AllocationSlider_Change/single", "AllocationSlider_Change, single side, headless", 5, "µs")
+    headless("AllocationSlider_Change/pair", "AllocationSlider_Change, pair side, headless", 5, "µs")
+    headless("Stage3_Click", "stage-3 click presenting a problem, headless", 10, "µs")
+    headless("Stage0_Click", "stage-0 click reading a 100-problem file and a word file", 1, "ms")
+    headless("WriteResults", "WriteResults of 100 problems, with the flush to disk", 5, "ms")
+    measured("paint_median_ms", "slider change to the completed paint of the new bars, Qt window", 2, "ms", "≤ 2 ms", 0)
+    measured("paint_p99_ms", "the same, 99th percentile", 8, "ms", "≤ 8 ms", 0)
+    measured("startup_median_ms", "process start to the first paint of the parameter screen", 150, "ms", "≤ 150 ms", 0)
+    measured("peak_rss_mb", "peak resident memory over a 100-problem run, Qt window", 60, "MB", "≤ 60 MB", 0)
+    measured("reading_error_ms", "end of a 10-second reading time against a monotonic clock (worst run)", 20, "ms", "within ± 20 ms", 1)
+    exit (failed > 0)
+}
