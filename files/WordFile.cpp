@@ -15,16 +15,22 @@ namespace {
 // What decodeText makes of a byte that is no character (U+FFFD, the replacement character).
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
+// A quote inside a text that does not begin with one: most likely its opening quote is missing.
+bool hasStrayQuote(const Item& item) {
+    return !item.quoted && item.text.find('"') != std::string::npos;
+}
+
 // The faults of one text that the program lets through but the subject would meet.
 void checkText(const Item& item, int k, bool utf8, Diagnostics& diagnostics) {
     const std::string text = "text " + std::to_string(k);
     if (item.text.empty() && k != 2)
         diagnostics.seenBySubject(item.where, text + " is empty");
-    if (!item.quoted && item.text.find('"') != std::string::npos)
+    if (hasStrayQuote(item))
         diagnostics.seenBySubject(item.where, "unbalanced quote: " + text +
-                                                  " does not begin with a quote but holds one; if "
-                                                  "its opening quote is missing, a comma in it "
-                                                  "has shifted every later text");
+                                                  " holds a quote but does not begin with one; if "
+                                                  "an opening quote is missing on this line, a "
+                                                  "comma has split a text there and shifted every "
+                                                  "later text");
     if (item.text.find(kReplacement) != std::string::npos)
         diagnostics.seenBySubject(
             item.where, text + " does not decode: " +
@@ -52,7 +58,8 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
     }
     const int count = static_cast<int>(n);
     // The first text that follows an unquoted text on its line: where a comma meant inside a
-    // text would have split it, if items are left over at the end.
+    // text would have split it, if items are left over at the end. A split-off text with a
+    // stray quote is already reported as such.
     std::optional<std::pair<int, Location>> firstSplit;
     bool previousQuoted = true;
     for (int k = 1; k <= count; ++k) {
@@ -64,7 +71,7 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
         }
         Item item = reader.next(diagnostics, "text " + std::to_string(k));
         checkText(item, k, utf8, diagnostics);
-        if (!firstSplit && item.where.item > 1 && !previousQuoted)
+        if (!firstSplit && item.where.item > 1 && !previousQuoted && !hasStrayQuote(item))
             firstSplit.emplace(k, item.where);
         previousQuoted = item.quoted;
         table.words[k] = std::move(item.text);
