@@ -8,8 +8,11 @@
 #   <prefix>/bin/                   links to the programs (they resolve the link to find data/)
 #   <prefix>/share/applications/tovask.desktop     the menu entry
 #   <prefix>/share/icons/hicolor/{128x128,256x256}/apps/tovask.png
+#   <prefix>/share/tovask/pilot/    the pilot scripts and the example analysis
+#   <prefix>/share/doc/tovask/      the lab guide and what to do if something goes wrong
 #
-# On Windows the prefix itself is the program folder: tovask.exe and the tools beside data\.
+# On Windows the prefix itself is the program folder: tovask.exe and the tools beside data\,
+# with pilot\ and doc\ beside them.
 #
 # cmake --install build --prefix ~/.local    one lab account: data/ is the account's own, and the
 #                                            menu finds the entry in ~/.local/share/applications
@@ -21,8 +24,12 @@
 
 if(WIN32)
     set(TOVASK_APP_DIR .)
+    set(TOVASK_PILOT_DIR pilot)
+    set(TOVASK_DOC_DIR doc)
 else()
     set(TOVASK_APP_DIR lib/tovask)
+    set(TOVASK_PILOT_DIR share/tovask/pilot)
+    set(TOVASK_DOC_DIR share/doc/tovask)
 endif()
 
 set(tovask_programs "")
@@ -36,6 +43,10 @@ endforeach()
 # The same run-time files as the build tree's data folder: no results or logs of test runs.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${TOVASK_APP_DIR}/data
         PATTERN "out*" EXCLUDE PATTERN "*.log" EXCLUDE)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/pilot/ DESTINATION ${TOVASK_PILOT_DIR}
+        USE_SOURCE_PERMISSIONS)
+file(GLOB tovask_guides ${PROJECT_SOURCE_DIR}/docs/*.md)
+install(FILES ${tovask_guides} DESTINATION ${TOVASK_DOC_DIR})
 
 if(UNIX)
     foreach(size 128 256)

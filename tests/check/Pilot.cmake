@@ -8,7 +8,8 @@
 # or
 #   INSTALL    a build folder, installed with `cmake --install` into FOLDER; the installed
 #              tovask-script and tovask-check then run, as a user would start them, from
-#              FOLDER/bin without --program-dir, on the data folder installed beside them.
+#              FOLDER/bin without --program-dir, on the data folder installed beside them, and
+#              the installed copies of the pilot script and of check-results.py are used.
 function(run what)
     execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE output
                     ERROR_VARIABLE errors)
@@ -31,9 +32,12 @@ if(DEFINED INSTALL)
             message(FATAL_ERROR "the menu entry has ${exec}, not ${program_dir}/tovask")
         endif()
     endif()
-    run("the installed tovask-script" ${FOLDER}/bin/tovask-script ${PILOT})
+    get_filename_component(script ${PILOT} NAME)
+    set(pilot_dir ${FOLDER}/share/tovask/pilot)
+    run("the installed tovask-script" ${FOLDER}/bin/tovask-script ${pilot_dir}/${script})
 else()
     set(program_dir ${FOLDER})
+    get_filename_component(pilot_dir ${CMAKE_CURRENT_LIST_DIR}/../../tools/pilot ABSOLUTE)
     file(COPY ${DATA}/ DESTINATION ${FOLDER}/data PATTERN "out*" EXCLUDE PATTERN "*.log" EXCLUDE)
     run("tovask-script" ${RUNNER} --program-dir ${FOLDER} ${PILOT})
 endif()
@@ -49,7 +53,5 @@ if(NOT count EQUAL LINES)
 endif()
 
 if(DEFINED PYTHON)
-    get_filename_component(source ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)
-    run("check-results.py" ${PYTHON} ${source}/tools/pilot/check-results.py ${results}
-        --slider ${SLIDERS})
+    run("check-results.py" ${PYTHON} ${pilot_dir}/check-results.py ${results} --slider ${SLIDERS})
 endif()
