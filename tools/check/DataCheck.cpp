@@ -84,10 +84,10 @@ FileCheck checkProblemFile(std::string_view bytes, const std::string& name) {
                                         "reads this one");
     parseProblemFile(bytes, name, collector, [&](int pn, const Location& where) {
         const std::string number = std::to_string(pn);
-        collector.seenBySubject(where, "problem " + number + " does not have the number " + number +
-                                           "; the subject will see \"Mistake in data "
-                                           "entry on problem " +
-                                           number + "\"");
+        collector.seenBySubject(where,
+                                "problem " + number + " does not have the number " + number +
+                                    "; the subject will see \"Mistake in data entry on problem " +
+                                    number + "\"");
     });
     FileCheck result{name, FileKind::problems, std::move(collector.findings), {}, {}};
     tidy(result.findings);
