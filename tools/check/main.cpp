@@ -62,7 +62,6 @@ int main(int argc, char** argv) {
     if (programDir && !files.empty())
         return cannotRun("name either files or a program folder, not both");
 
-    bool unchecked = false;
     try {
         if (files.empty()) {
             const fs::path data = programDir.value_or(platform::executableFolder()) / "data";
@@ -78,6 +77,7 @@ int main(int argc, char** argv) {
     }
 
     std::vector<FileCheck> checks;
+    bool unchecked = false; // a file could not be checked
     for (const fs::path& file : files) {
         const FileKind kind = kindOf(file);
         if (kind == FileKind::other) {
