@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 namespace tovask::bench {
 namespace {
@@ -18,21 +19,36 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The slider moved while problem `shown` is on the screen: problem 1 sets one group against
-// another, problem 4 one group against a pair. Every step lands on a different value, so each
-// one runs the whole change handling (setting the same value would raise nothing).
-void AllocationSlider_Change(benchmark::State& state, int shown) {
-    LabFolder folder;
-    Experiment experiment(folder);
+// A subject's inputs come hundreds of milliseconds apart; in between the program sleeps, and
+// the caches and the kernel's state of the run log cool down. The benchmarks at a subject's
+// pace wait this long, untimed, before each timed step.
+constexpr auto kSubjectPause = std::chrono::milliseconds(20);
+
+// A run with problem `shown` on the screen: problem 1 sets one group against another,
+// problem 4 one group against a pair.
+void ShowProblem(Experiment& experiment, int shown) {
     ToFirstProblem(experiment);
     experiment.Continue.click();
     for (int p = 1; p < shown; ++p) {
         Answer(experiment, 500 + p);
         experiment.Continue.click();
     }
+}
+
+// The next slider value: every step lands on a different value, so each one runs the whole
+// change handling (setting the same value would raise nothing).
+int NextValue(int value) {
+    return (value + 389) % 1001;
+}
+
+// The slider moved again and again, back to back: the handling with warm caches.
+void AllocationSlider_Change(benchmark::State& state, int shown) {
+    LabFolder folder;
+    Experiment experiment(folder);
+    ShowProblem(experiment, shown);
     int value = experiment.AllocationSlider.value();
     for (auto _ : state) {
-        value = (value + 389) % 1001;
+        value = NextValue(value);
         experiment.AllocationSlider.setValue(value);
     }
     benchmark::DoNotOptimize(experiment.all[experiment.pn]);
@@ -40,10 +56,27 @@ void AllocationSlider_Change(benchmark::State& state, int shown) {
 BENCHMARK_CAPTURE(AllocationSlider_Change, single, 1);
 BENCHMARK_CAPTURE(AllocationSlider_Change, pair, 4);
 
+// The slider moved at a subject's pace, each change after a pause.
+void AllocationSlider_Change_Paced(benchmark::State& state) {
+    LabFolder folder;
+    Experiment experiment(folder);
+    ShowProblem(experiment, 1);
+    int value = experiment.AllocationSlider.value();
+    for (auto _ : state) {
+        value = NextValue(value);
+        std::this_thread::sleep_for(kSubjectPause);
+        const auto start = Clock::now();
+        experiment.AllocationSlider.setValue(value);
+        state.SetIterationTime(SecondsSince(start));
+    }
+    benchmark::DoNotOptimize(experiment.all[experiment.pn]);
+}
+BENCHMARK(AllocationSlider_Change_Paced)->UseManualTime()->Iterations(100);
+
 // The click that puts the next problem on the screen, with its draws, texts, bars and the
-// nested change handling of the slider, which the subject moved in the problem before. Only
-// that click is timed; answering, the waiting time and a new run after the 100th problem are
-// not. The iterations are fixed because the untimed part may wait for the disk.
+// nested change handling of the slider, which the subject moved in the problem before, at a
+// subject's pace. Only that click is timed; answering, the waiting time, the pause and a new
+// run after the 100th problem are not.
 void Stage3_Click(benchmark::State& state) {
     LabFolder folder;
     std::unique_ptr<Experiment> experiment;
@@ -55,6 +88,7 @@ void Stage3_Click(benchmark::State& state) {
             experiment = std::make_unique<Experiment>(folder);
             ToFirstProblem(*experiment);
         }
+        std::this_thread::sleep_for(kSubjectPause);
         const auto start = Clock::now();
         experiment->Continue.click();
         state.SetIterationTime(SecondsSince(start));
@@ -62,11 +96,12 @@ void Stage3_Click(benchmark::State& state) {
         Answer(*experiment, answer == 500 ? 501 : answer);
     }
 }
-BENCHMARK(Stage3_Click)->UseManualTime()->Iterations(300);
+BENCHMARK(Stage3_Click)->UseManualTime()->Iterations(100);
 
 // The click that starts the run: the parameters read, the word file and the 100-problem file
-// read and checked, the window turned into the instruction screen. Each click needs a window
-// just loaded in a folder that no run has written to; making and loading it is not timed.
+// read and checked, the run log created, the window turned into the instruction screen. Each
+// click needs a window just loaded in a folder that no run has written to; making and loading
+// it is not timed, nor is the pause before the click.
 void Stage0_Click(benchmark::State& state) {
     LabFolder folder;
     std::unique_ptr<Experiment> experiment;
@@ -75,6 +110,7 @@ void Stage0_Click(benchmark::State& state) {
         folder.clearOutputs();
         experiment = std::make_unique<Experiment>(folder);
         experiment->Experiment_Load();
+        std::this_thread::sleep_for(kSubjectPause);
         const auto start = Clock::now();
         experiment->Continue.click();
         state.SetIterationTime(SecondsSince(start));
@@ -85,7 +121,8 @@ void Stage0_Click(benchmark::State& state) {
 BENCHMARK(Stage0_Click)->UseManualTime()->Iterations(100);
 
 // The results of 100 answered problems written and flushed to the disk: a click in stage 6
-// rewrites the whole file each time.
+// rewrites the whole file each time (and records that in the run log). The pause before each
+// click is not timed.
 void WriteResults(benchmark::State& state) {
     LabFolder folder;
     Experiment experiment(folder);
@@ -95,10 +132,14 @@ void WriteResults(benchmark::State& state) {
         Answer(experiment, 100 + experiment.pn * 7);
     }
     experiment.Continue.click(); // the first write keeps no earlier file: the folder is new
-    for (auto _ : state)
+    for (auto _ : state) {
+        std::this_thread::sleep_for(kSubjectPause);
+        const auto start = Clock::now();
         experiment.Continue.click();
+        state.SetIterationTime(SecondsSince(start));
+    }
 }
-BENCHMARK(WriteResults)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteResults)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tovask::bench

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -40,6 +41,10 @@ using Milliseconds = std::chrono::duration<double, std::milli>;
 
 constexpr const char* kFirstPaintMode = "--first-paint";
 
+// A subject's inputs come hundreds of milliseconds apart, with the program waiting for events
+// in between; each measured slider change comes after this long a wait.
+constexpr Milliseconds kSubjectPause(20);
+
 // Knows when the window has completed a paint: the outermost event in which one of the watched
 // widgets received its paint event has been handled. Painting, the flush of the backing store
 // to the window system included, happens inside that one event (an expose, or the update
@@ -53,6 +58,14 @@ public:
     void expectPaint() { paintedAt_.reset(); }
     bool painted() const { return paintedAt_.has_value(); }
     Clock::time_point paintedAt() const { return *paintedAt_; }
+
+    // Runs the event loop for a while as it runs between a subject's inputs: waiting for events.
+    void idle(Milliseconds time) {
+        QEventLoop loop;
+        QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(time), &loop,
+                           &QEventLoop::quit);
+        loop.exec();
+    }
 
     // Runs the event loop until the next completed paint, or until the time is up.
     bool waitForPaint(Milliseconds limit) {
@@ -165,8 +178,9 @@ double PeakResidentKb() {
 }
 
 // A scripted run of 100 problems. In each the subject changes the slider ten times, five
-// times with an arrow key and five times by dragging the thumb and releasing it; each change
-// is timed from its delivery to the scroll bar to the completed paint of the bars. The waiting
+// times with an arrow key and five times by dragging the thumb and releasing it, each after a
+// pause; each change is timed from its delivery to the scroll bar to the completed paint of
+// the bars. The waiting
 // times are ticked through, not waited for; the results file is written at the end, and then
 // the peak resident memory of the whole run is read.
 PaintFigures SliderToPaint(MeasuringApplication& app) {
@@ -185,6 +199,7 @@ PaintFigures SliderToPaint(MeasuringApplication& app) {
         app.waitForPaint(Milliseconds(1000));
         app.watch(bars);
         for (int change = 0; change < 10; ++change) {
+            app.idle(kSubjectPause);
             app.expectPaint();
             const auto start = Clock::now();
             if (change % 2 == 0) {
