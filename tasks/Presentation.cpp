@@ -120,8 +120,8 @@ void Experiment::StageThree() {
     Continue.setEnabled(false);
 
     // Setting the value raises the change handling at once when the slider was elsewhere; it
-    // runs with the previous problem's working values, and everything it sets but the font
-    // sizes is set again below.
+    // runs with the previous problem's working values, so everything it sets is set again
+    // below, the font sizes included.
     AllocationSlider.setVisible(true);
     AllocationSlider.setMax(1000);
     AllocationSlider.setValue(500);
@@ -166,6 +166,13 @@ void Experiment::StageThree() {
     place(SummaryTwo, !oneLeft);
     SummaryOne.setCaption(MoneyOne.caption());
     SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());
+
+    // The bar texts take the size the slider handling gives bars of these widths. Left as the
+    // nested change set them, they would follow the previous problem's rates (for the first
+    // problem, rates of 0: one-point money texts nobody can read).
+    for (ui::Label* label : {&AllocationOne, &AllocationTwoOne, &AllocationTwoTwo, &MoneyOne,
+                             &MoneyTwoOne, &MoneyTwoTwo})
+        ApplyFontRule(*label, label->width());
 
     all[pn] = half;
     RecordProblemShown();

@@ -200,26 +200,29 @@ TEST(Presentation, UnequalPairRatesAreReportedAndTheLowerMemberPays) {
 
 // Setting the slider back to the middle raises its change handling inside the stage-3 click,
 // with the new problem's amount but the previous problem's rates. Stage 3 sets every caption,
-// width and place again, but not the font sizes.
-TEST(Presentation, TheNestedSliderChangeLeavesOnlyItsFontSizes) {
+// width, place and font size again, so the new problem shows nothing of the previous one.
+TEST(Presentation, ANewProblemShowsNothingOfThePreviousOne) {
     Session run({"1,1,11,16,9,1.5,0.75", "2,2,12,8,3,9,0.25", "3,3,13,16,1,1,1"});
     run.release();
     run.present();
+    const Experiment& x = run.x;
+    // The first problem: the nested change ran with rates of 0, yet the money texts are sized
+    // by their own bars (4375 x 1.5 and x 0.75 twips).
+    EXPECT_FLOAT_EQ(x.MoneyOne.fontSize(), 24.0f);
+    EXPECT_FLOAT_EQ(x.MoneyTwoTwo.fontSize(), 13.125f);
     run.giveSideOne(200);
     run.confirm();
     ASSERT_NE(run.x.AllocationSlider.value(), 500);
 
     run.present();
-    const Experiment& x = run.x;
     ASSERT_EQ(x.pn, 2);
-    // Bars of problem 2 at the middle with the rates of problem 1 (1.5 and 0.75).
+    // Problem 2 at the middle: 2187.5 twips of units, money at rates 3 and 0.25.
     EXPECT_FLOAT_EQ(x.AllocationOne.fontSize(), 8.75f);
     EXPECT_FLOAT_EQ(x.AllocationTwoOne.fontSize(), 8.75f);
     EXPECT_FLOAT_EQ(x.AllocationTwoTwo.fontSize(), 8.75f);
-    EXPECT_FLOAT_EQ(x.MoneyOne.fontSize(), 13.125f);
-    EXPECT_FLOAT_EQ(x.MoneyTwoOne.fontSize(), 6.5625f);
-    EXPECT_FLOAT_EQ(x.MoneyTwoTwo.fontSize(), 6.5625f);
-    // Everything else is problem 2's own.
+    EXPECT_FLOAT_EQ(x.MoneyOne.fontSize(), 24.0f);
+    EXPECT_FLOAT_EQ(x.MoneyTwoOne.fontSize(), 2.1875f);
+    EXPECT_FLOAT_EQ(x.MoneyTwoTwo.fontSize(), 2.1875f);
     const bool oneLeft = *x.rev[2] == 0;
     ExpectBar(x.AllocationOne, 2187.5, oneLeft);
     ExpectBar(x.MoneyOne, 6562.5, oneLeft);
@@ -232,23 +235,17 @@ TEST(Presentation, TheNestedSliderChangeLeavesOnlyItsFontSizes) {
     EXPECT_DOUBLE_EQ(*x.all[1], 0.2 * 16); // the answer to problem 1 is untouched
     run.confirm();
 
-    // Already at the middle: nothing is raised, the fonts stay as problem 2 left them, and the
-    // bars are still placed with their final widths.
-    std::vector<float> fonts;
-    for (const ui::Label* l : {&x.AllocationOne, &x.AllocationTwoOne, &x.AllocationTwoTwo,
-                               &x.MoneyOne, &x.MoneyTwoOne, &x.MoneyTwoTwo})
-        fonts.push_back(l->fontSize());
+    // Already at the middle: nothing is raised, and still the bars have their final widths,
+    // places and font sizes.
     run.present();
     ASSERT_EQ(x.pn, 3);
-    std::vector<float> after;
-    for (const ui::Label* l : {&x.AllocationOne, &x.AllocationTwoOne, &x.AllocationTwoTwo,
-                               &x.MoneyOne, &x.MoneyTwoOne, &x.MoneyTwoTwo})
-        after.push_back(l->fontSize());
-    EXPECT_EQ(after, fonts);
     const bool threeLeft = *x.rev[3] == 0;
     ExpectBar(x.AllocationOne, 4375, threeLeft);
     ExpectBar(x.AllocationTwoTwo, 4375, !threeLeft);
     ExpectBar(x.MoneyTwoOne, 4375, !threeLeft);
+    for (const ui::Label* l : {&x.AllocationOne, &x.AllocationTwoOne, &x.AllocationTwoTwo,
+                               &x.MoneyOne, &x.MoneyTwoOne, &x.MoneyTwoTwo})
+        EXPECT_FLOAT_EQ(l->fontSize(), 17.5f) << l->name();
     EXPECT_EQ(x.all[3], 8);
 }
 
