@@ -21,8 +21,13 @@ double SecondsSince(Clock::time_point start) {
 
 // A subject's inputs come hundreds of milliseconds apart; in between the program sleeps, and
 // the caches and the kernel's state of the run log cool down. The benchmarks at a subject's
-// pace wait this long, untimed, before each timed step.
-constexpr auto kSubjectPause = std::chrono::milliseconds(20);
+// pace wait this long, untimed, before each timed step; the others time their steps back to
+// back, with warm caches.
+constexpr int kSubjectPauseMs = 20;
+
+void SubjectPause() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSubjectPauseMs));
+}
 
 // A run with problem `shown` on the screen: problem 1 sets one group against another,
 // problem 4 one group against a pair.
@@ -64,7 +69,7 @@ void AllocationSlider_Change_Paced(benchmark::State& state) {
     int value = experiment.AllocationSlider.value();
     for (auto _ : state) {
         value = NextValue(value);
-        std::this_thread::sleep_for(kSubjectPause);
+        SubjectPause();
         const auto start = Clock::now();
         experiment.AllocationSlider.setValue(value);
         state.SetIterationTime(SecondsSince(start));
@@ -74,7 +79,8 @@ void AllocationSlider_Change_Paced(benchmark::State& state) {
 BENCHMARK(AllocationSlider_Change_Paced)->UseManualTime()->Iterations(100);
 
 // The click that puts the next problem on the screen, with its draws, texts, bars and the
-// nested change handling of the slider, which the subject moved in the problem before, at a
+// nested change handling of the slider, which the subject moved in the problem before. It
+// follows the click that took the problem before off the screen at once, or (argument 1) at a
 // subject's pace. Only that click is timed; answering, the waiting time, the pause and a new
 // run after the 100th problem are not.
 void Stage3_Click(benchmark::State& state) {
@@ -88,7 +94,8 @@ void Stage3_Click(benchmark::State& state) {
             experiment = std::make_unique<Experiment>(folder);
             ToFirstProblem(*experiment);
         }
-        std::this_thread::sleep_for(kSubjectPause);
+        if (state.range(0) == 1)
+            SubjectPause();
         const auto start = Clock::now();
         experiment->Continue.click();
         state.SetIterationTime(SecondsSince(start));
@@ -96,12 +103,12 @@ void Stage3_Click(benchmark::State& state) {
         Answer(*experiment, answer == 500 ? 501 : answer);
     }
 }
-BENCHMARK(Stage3_Click)->UseManualTime()->Iterations(100);
+BENCHMARK(Stage3_Click)->ArgName("paced")->Arg(0)->Arg(1)->UseManualTime()->Iterations(100);
 
 // The click that starts the run: the parameters read, the word file and the 100-problem file
 // read and checked, the run log created, the window turned into the instruction screen. Each
 // click needs a window just loaded in a folder that no run has written to; making and loading
-// it is not timed, nor is the pause before the click.
+// it is not timed.
 void Stage0_Click(benchmark::State& state) {
     LabFolder folder;
     std::unique_ptr<Experiment> experiment;
@@ -110,7 +117,6 @@ void Stage0_Click(benchmark::State& state) {
         folder.clearOutputs();
         experiment = std::make_unique<Experiment>(folder);
         experiment->Experiment_Load();
-        std::this_thread::sleep_for(kSubjectPause);
         const auto start = Clock::now();
         experiment->Continue.click();
         state.SetIterationTime(SecondsSince(start));
@@ -121,8 +127,7 @@ void Stage0_Click(benchmark::State& state) {
 BENCHMARK(Stage0_Click)->UseManualTime()->Iterations(100);
 
 // The results of 100 answered problems written and flushed to the disk: a click in stage 6
-// rewrites the whole file each time (and records that in the run log). The pause before each
-// click is not timed.
+// rewrites the whole file each time (and records that in the run log).
 void WriteResults(benchmark::State& state) {
     LabFolder folder;
     Experiment experiment(folder);
@@ -132,14 +137,10 @@ void WriteResults(benchmark::State& state) {
         Answer(experiment, 100 + experiment.pn * 7);
     }
     experiment.Continue.click(); // the first write keeps no earlier file: the folder is new
-    for (auto _ : state) {
-        std::this_thread::sleep_for(kSubjectPause);
-        const auto start = Clock::now();
+    for (auto _ : state)
         experiment.Continue.click();
-        state.SetIterationTime(SecondsSince(start));
-    }
 }
-BENCHMARK(WriteResults)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteResults)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tovask::bench
