@@ -55,5 +55,22 @@ TEST(Scaling, FontsScaleWithTheWindowAndKeepAtLeastOnePixel) {
     EXPECT_EQ(fontPixels(12, 0.0), 1); // a window of no size
 }
 
+// A money bar may reach beyond the window; its text must start where the subject can see it.
+TEST(Scaling, ABarReachingBeyondTheWindowShowsItsVisiblePart) {
+    EXPECT_EQ(visiblePart({-115, 550, 1090, 200}, 1920, 1080), (PixelRect{0, 550, 975, 200}));
+    EXPECT_EQ(visiblePart({975, 550, 1200, 200}, 1920, 1080), (PixelRect{975, 550, 945, 200}));
+    EXPECT_EQ(visiblePart({100, 50, 1750, 600}, 1920, 1080), (PixelRect{100, 50, 1750, 600}));
+    EXPECT_EQ(visiblePart({-300, 50, 100, 600}, 1920, 1080), (PixelRect{0, 50, 0, 600}));
+}
+
+// The three colour groups and the label surfaces: dark blue takes white text, the others black.
+TEST(Scaling, TextOnABarTakesTheColourThatReadsBetter) {
+    EXPECT_TRUE(wantsLightText(0xE80000));  // blue 232
+    EXPECT_FALSE(wantsLightText(0x7100FB)); // red 251, blue 113
+    EXPECT_FALSE(wantsLightText(0x25FEF9)); // yellow
+    EXPECT_FALSE(wantsLightText(0xFFFFFF));
+    EXPECT_TRUE(wantsLightText(0x000000));
+}
+
 } // namespace
 } // namespace tovask::qt

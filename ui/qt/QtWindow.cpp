@@ -318,9 +318,10 @@ void QtWindow::mirror(ui::Control& control, ui::Property property) {
         break;
     case Property::BackColor:
         if (control.kind() == Kind::Label) {
+            const std::uint32_t back = static_cast<const ui::Label&>(control).backColor();
             QPalette palette = widget->palette();
-            palette.setColor(QPalette::Window,
-                             colour(static_cast<const ui::Label&>(control).backColor()));
+            palette.setColor(QPalette::Window, colour(back));
+            palette.setColor(QPalette::WindowText, wantsLightText(back) ? Qt::white : Qt::black);
             widget->setPalette(palette);
         }
         break;
@@ -348,7 +349,9 @@ void QtWindow::mirrorTimer(const ui::Timer& timer) {
 }
 
 void QtWindow::place(const ui::Control& control, QWidget* widget) {
-    const PixelRect r = toPixels(control.rect(), scale_);
+    PixelRect r = toPixels(control.rect(), scale_);
+    if (control.kind() == Kind::Label)
+        r = visiblePart(r, width(), height());
     widget->setGeometry(r.x, r.y, r.width, r.height);
     if (control.kind() == Kind::PictureBox)
         static_cast<QLabel*>(widget)->setPixmap(

@@ -23,4 +23,29 @@ int fontPixels(double points, double scale) {
     return std::max(static_cast<int>(std::lround(points * kTwipsPerPoint * scale)), 1);
 }
 
+PixelRect visiblePart(const PixelRect& r, int windowWidth, int windowHeight) {
+    const int left = std::clamp(r.x, 0, windowWidth);
+    const int top = std::clamp(r.y, 0, windowHeight);
+    const int right = std::clamp(r.x + r.width, left, windowWidth);
+    const int bottom = std::clamp(r.y + r.height, top, windowHeight);
+    return {left, top, right - left, bottom - top};
+}
+
+namespace {
+
+// Relative luminance of an sRGB channel value, as used for contrast ratios.
+double linear(std::uint32_t channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+} // namespace
+
+bool wantsLightText(std::uint32_t backColor) {
+    const double luminance = 0.2126 * linear(backColor & 0xFF) +
+                             0.7152 * linear((backColor >> 8) & 0xFF) +
+                             0.0722 * linear((backColor >> 16) & 0xFF);
+    return (1.05 / (luminance + 0.05)) > ((luminance + 0.05) / 0.05);
+}
+
 } // namespace tovask::qt

@@ -5,6 +5,8 @@
 
 #include "ui/Controls.h"
 
+#include <cstdint>
+
 namespace tovask::qt {
 
 // The size of the window's default font at design (frames, the button, the summary labels).
@@ -22,6 +24,14 @@ double fitScale(double designWidth, double designHeight, int clientWidth, int cl
 // A rectangle in twips as pixels. The edges are rounded, not the sizes, so controls that meet
 // in twips (the bars on the centre line) meet in pixels too. A negative size shows as 0.
 PixelRect toPixels(const ui::Rect& twips, double scale);
+
+// The part of a label that lies within the window: a bar may reach beyond the window's edge,
+// and its text then starts at the edge instead of outside it.
+PixelRect visiblePart(const PixelRect& r, int windowWidth, int windowHeight);
+
+// Whether text on a background of this colour (0x00BBGGRR) reads better in white than in
+// black: the one of the two with the higher contrast ratio wins.
+bool wantsLightText(std::uint32_t backColor);
 
 // The pixel height of a font of the given points: a point is 20 twips. Never below 1 pixel.
 int fontPixels(double points, double scale);
