@@ -21,8 +21,9 @@ void Experiment::StageEight() {
     const auto number = parseNumber(TaskNumber.text());
     const double task = number ? roundHalfEven(*number) : 0;
     if (!number || task < 1 || task > *ProblemCount)
-        throw Failure("The task number \"" + TaskNumber.text() + "\" is not one of the tasks 1 to " +
-                      std::to_string(*ProblemCount) + ". Enter a number from that list.");
+        throw Failure("The task number \"" + TaskNumber.text() +
+                      "\" is not one of the tasks 1 to " + std::to_string(*ProblemCount) +
+                      ". Enter a number from that list.");
 
     PlayingOutFrame.setVisible(false);
     Continue.setCaption(Words[31]);
@@ -62,6 +63,11 @@ void Experiment::StageEight() {
     bar(MoneyTwoOne, ColourTwoOne, WM2, !oneLeft);
     bar(MoneyTwoTwo, colourTwoTwo, WM2, !oneLeft);
     AllocationSlider.setVisible(false);
+    // The texts take the size of their own bars, as on a problem screen, not the sizes the last
+    // slider move of another problem left behind.
+    for (ui::Label* label : {&AllocationOne, &AllocationTwoOne, &AllocationTwoTwo, &MoneyOne,
+                             &MoneyTwoOne, &MoneyTwoTwo})
+        ApplyFontRule(*label, label->width());
 
     AllocationOne.setCaption(FormatAmountRounded(u1) + Words[5] + NameOne);
     AllocationTwoOne.setCaption(pair ? Words[19] + NameTwoOne : " ");

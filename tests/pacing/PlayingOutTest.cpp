@@ -167,6 +167,21 @@ TEST(StageEight, AFractionalAmountIsShownAsDivided) {
     ExpectBar(x.MoneyTwoOne, 6.25 * 0.5 * 8750 / 12, !oneLeft);
 }
 
+// The played-out task's texts are sized by its own bars, whatever the last problem left: here
+// the last problem ends with every unit on one side, so its other bars asked for tiny fonts.
+TEST(StageEight, TheTextsAreSizedByThePlayedOutBars) {
+    Session run({"1,1,11,10,9,1,2", "2,1,13,10,1,1,1"});
+    run.playOut("1", {500, 0});
+    const Experiment& x = run.x;
+    ASSERT_EQ(x.Stage, 9);
+    // 5 units a side of 10: 4375 twips of units (17.5 points), money at rates 1 and 2.
+    EXPECT_FLOAT_EQ(x.AllocationOne.fontSize(), 17.5f);
+    EXPECT_FLOAT_EQ(x.AllocationTwoOne.fontSize(), 17.5f);
+    EXPECT_FLOAT_EQ(x.AllocationTwoTwo.fontSize(), 17.5f);
+    EXPECT_FLOAT_EQ(x.MoneyOne.fontSize(), 17.5f);
+    EXPECT_FLOAT_EQ(x.MoneyTwoTwo.fontSize(), 24.0f); // 8750 twips ask for 35, capped
+}
+
 // A number that is no task of the list is refused; the frame stays for a new entry.
 TEST(StageEight, RefusesANumberThatIsNoTask) {
     Session run({"1,1,11,10,1,1,1", "2,1,12,10,1,1,1", "3,1,13,10,1,1,1"});
