@@ -1,4 +1,5 @@
-// POSIX implementation of the platform calls (Linux, macOS).
+// POSIX implementation of the platform calls (Linux; elsewhere the program folder falls back
+// to the current folder, since it is read from /proc).
 #include "files/Platform.h"
 
 #include <cerrno>
