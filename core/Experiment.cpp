@@ -37,17 +37,16 @@ Experiment::Experiment(ui::Platform& platform, LogClock& clock)
       TimeToWait("TimeToWait", &TimeToWaitFrame, 18, Rect{120, 360, 1695, 495}, kSansSerif, "3"),
       SubjectNumberFrame("SubjectNumberFrame", &Parameters, 15, Rect{120, 1320, 1935, 855},
                          "Subject Number"),
-      SubjectNumber("SubjectNumber", &SubjectNumberFrame, 16, Rect{120, 240, 1695, 420},
-                    kSansSerif, ""),
+      SubjectNumber("SubjectNumber", &SubjectNumberFrame, 16, Rect{120, 240, 1695, 420}, kSansSerif,
+                    ""),
       InputDataFileFrame("InputDataFileFrame", &Parameters, 13, Rect{120, 240, 1935, 855},
                          "Input Data File"),
-      InputDataFile("InputDataFile", &InputDataFileFrame, 14, Rect{120, 240, 1695, 405},
-                    kSansSerif, "01"),
+      InputDataFile("InputDataFile", &InputDataFileFrame, 14, Rect{120, 240, 1695, 405}, kSansSerif,
+                    "01"),
       LanguageFrame("LanguageFrame", &Parameters, 11, Rect{120, 4080, 1935, 855}, "Language"),
       Language("Language", &LanguageFrame, 12, Rect{120, 240, 1695, 420}, kSansSerif, "English"),
       TreatmentFrame("TreatmentFrame", &Parameters, 9, Rect{120, 5040, 1935, 855}, "Treatment"),
-      TreatmentVal("TreatmentVal", &TreatmentFrame, 10, Rect{120, 240, 1695, 420}, kSansSerif,
-                   "3"),
+      TreatmentVal("TreatmentVal", &TreatmentFrame, 10, Rect{120, 240, 1695, 420}, kSansSerif, "3"),
       ReadTimeFrame("ReadTimeFrame", &Parameters, 7, Rect{120, 3240, 1935, 735},
                     "Reading Time (seconds)"),
       ReadTimeInput("ReadTimeInput", &ReadTimeFrame, 8, Rect{120, 240, 1695, 405}, kSansSerif,
@@ -64,14 +63,17 @@ Experiment::Experiment(ui::Platform& platform, LogClock& clock)
       AllocationTwoOne("AllocationTwoOne", 1, Rect{1440, 480, 735, 375}, kSansSerifBold),
       AllocationOne("AllocationOne", 0, Rect{360, 120, 735, 735}, kSansSerifBold),
       platform_(platform), clock_(clock) {
-    for (ui::Control* c : std::initializer_list<ui::Control*>{
-             &TARVlogo, &WaitTimer, &ReadInstructionsTimer, &PlayingOutFrame, &TaskFrame,
-             &TaskNumber, &Continue, &Parameters, &TimeToWaitFrame, &TimeToWait,
-             &SubjectNumberFrame, &SubjectNumber, &InputDataFileFrame, &InputDataFile,
-             &LanguageFrame, &Language, &TreatmentFrame, &TreatmentVal, &ReadTimeFrame,
-             &ReadTimeInput, &AllocationSlider, &SummaryTwo, &SummaryOne, &MoneyTwoTwo,
-             &AllocationTwoTwo, &Instructions, &MoneyTwoOne, &MoneyOne, &AllocationInstructions,
-             &AllocationTwoOne, &AllocationOne})
+    // clang-format off
+    const std::array<ui::Control*, 31> controls{
+        &TARVlogo, &WaitTimer, &ReadInstructionsTimer, &PlayingOutFrame, &TaskFrame,
+        &TaskNumber, &Continue, &Parameters, &TimeToWaitFrame, &TimeToWait,
+        &SubjectNumberFrame, &SubjectNumber, &InputDataFileFrame, &InputDataFile,
+        &LanguageFrame, &Language, &TreatmentFrame, &TreatmentVal, &ReadTimeFrame,
+        &ReadTimeInput, &AllocationSlider, &SummaryTwo, &SummaryOne, &MoneyTwoTwo,
+        &AllocationTwoTwo, &Instructions, &MoneyTwoOne, &MoneyOne, &AllocationInstructions,
+        &AllocationTwoOne, &AllocationOne};
+    // clang-format on
+    for (ui::Control* c : controls)
         form.add(*c);
 
     // The initial state of the controls, before the load handler runs.
@@ -102,13 +104,21 @@ Experiment::Experiment(ui::Platform& platform, LogClock& clock)
         };
     };
     Continue.onClick = guarded(&Experiment::Continue_Click);
-    Continue.onKeyPress = [this](std::int16_t& keyAscii) { Continue_KeyPress(keyAscii); };
+    Continue.onKeyPress = [this](std::int16_t& keyAscii) {
+        try {
+            Continue_KeyPress(keyAscii);
+        } catch (const Failure& failure) {
+            Message(failure.what());
+        }
+    };
     AllocationSlider.onChange = guarded(&Experiment::AllocationSlider_Change);
     ReadInstructionsTimer.onTick = guarded(&Experiment::ReadInstructionsTimer_Timer);
     WaitTimer.onTick = guarded(&Experiment::WaitTimer_Timer);
 }
 
-void Experiment::Message(const std::string& text) { platform_.showMessage(kTitle, text); }
+void Experiment::Message(const std::string& text) {
+    platform_.showMessage(kTitle, text);
+}
 
 // The stage tests are independent and made in this fixed order: a block that changes Stage lets
 // a later test hold in the same click. Only stage 5 uses that, handing over to stage 3.
