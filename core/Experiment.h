@@ -104,7 +104,7 @@ public:
     std::int16_t MoneyTop = 0;
     std::int16_t MaxFontSize = 0;
     std::array<std::uint32_t, 4> Colour{}; // 0x00BBGGRR, elements 1..3
-    std::array<std::string, 4> ColourName;  // elements 1..3
+    std::array<std::string, 4> ColourName; // elements 1..3
     // Working values of the problem on the screen (or the task played out).
     std::uint32_t ColourOne = 0, ColourTwoOne = 0;
     std::string ColourTwoTwo; // the colour value as decimal text

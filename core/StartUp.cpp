@@ -61,10 +61,11 @@ void Experiment::StageZero() {
                       "\" has no word file: choose English or Italian.");
     ThrowOnError stopAtError;
     const WordTable words = readWordFile(wordFile, stopAtError);
-    const ProblemList problems = readProblemFile(
-        dataFilePath(platform_.programFolder(), "inp", dataFileName, subjectNo), stopAtError,
-        [this](int p, const Location&) { Message("Mistake in data entry on problem " +
-                                                 std::to_string(p)); });
+    const ProblemList problems =
+        readProblemFile(dataFilePath(platform_.programFolder(), "inp", dataFileName, subjectNo),
+                        stopAtError, [this](int p, const Location&) {
+                            Message("Mistake in data entry on problem " + std::to_string(p));
+                        });
 
     TARVlogo.setVisible(true);
     TARVlogo.setTop(IntScaleFactor * 4000);
@@ -120,7 +121,9 @@ void Experiment::StageOne() {
 }
 
 // Waiting for the experimenter: only the key on Continue moves the run on (Continue_KeyPress).
-void Experiment::StageEleven() { Continue.setCaption(Words[3]); }
+void Experiment::StageEleven() {
+    Continue.setCaption(Words[3]);
+}
 
 void Experiment::StageTwo() {
     Instructions.setVisible(false);

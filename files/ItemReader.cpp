@@ -7,7 +7,9 @@
 namespace tovask {
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 } // namespace
 
 ItemReader::ItemReader(std::string content, std::string file)

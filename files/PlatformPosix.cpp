@@ -12,7 +12,9 @@ namespace tovask::platform {
 
 namespace {
 
-[[noreturn]] void fail(int code) { throw std::system_error(code, std::generic_category()); }
+[[noreturn]] void fail(int code) {
+    throw std::system_error(code, std::generic_category());
+}
 
 } // namespace
 
@@ -42,7 +44,8 @@ void writeDurably(const std::filesystem::path& path, const char* data, std::size
 }
 
 void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return; // the rename itself has happened; durability of the folder is best effort
     ::fsync(fd);

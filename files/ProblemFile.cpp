@@ -13,7 +13,9 @@ bool isKnownType(double pt) {
     return pt == 11 || pt == 12 || pt == 13 || pt == 21 || pt == 22 || pt == 23;
 }
 
-bool isPairType(double pt) { return pt == 21 || pt == 22 || pt == 23; }
+bool isPairType(double pt) {
+    return pt == 21 || pt == 22 || pt == 23;
+}
 
 std::array<int, 2> pairGroups(int pt) {
     switch (pt) {
@@ -35,7 +37,7 @@ bool hasUnequalPair(const Problem& p) {
 
 namespace {
 
-const char* const kItemNames[] = {"its own number", "orig", "type", "amount",
+const char* const kItemNames[] = {"its own number", "orig",        "type",      "amount",
                                   "first rate",     "second rate", "third rate"};
 
 } // namespace
@@ -56,9 +58,9 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
     const int count = static_cast<int>(n);
     for (int pn = 1; pn <= count; ++pn) {
         if (reader.atEnd()) {
-            diagnostics.error(reader.position(),
-                              "the file ends after " + std::to_string(pn - 1) + " of the " +
-                                  std::to_string(count) + " problems it announces");
+            diagnostics.error(reader.position(), "the file ends after " + std::to_string(pn - 1) +
+                                                     " of the " + std::to_string(count) +
+                                                     " problems it announces");
             break;
         }
         const std::string problemName = "problem " + std::to_string(pn);

@@ -46,8 +46,9 @@ void checkDataFileName(const std::string& text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ||
             std::string_view("<>:\"|?*").find(c) != std::string_view::npos)
             refuse(std::string("a file name cannot hold the character ") +
-                   (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? "with code " +
-                        std::to_string(static_cast<int>(c)) : std::string("\"") + c + "\""));
+                   (static_cast<unsigned char>(c) < 0x20 || c == 0x7F
+                        ? "with code " + std::to_string(static_cast<int>(c))
+                        : std::string("\"") + c + "\""));
     }
 }
 

@@ -144,8 +144,8 @@ fs::path keepEarlierFile(const fs::path& path) {
     if (!fs::is_regular_file(path, error))
         return {};
     const auto modified = fs::last_write_time(path, error);
-    const std::string stem =
-        path.filename().string() + ".earlier-" + (error ? std::string("unknown") : timeStamp(modified));
+    const std::string stem = path.filename().string() + ".earlier-" +
+                             (error ? std::string("unknown") : timeStamp(modified));
     fs::path kept = path.parent_path() / stem;
     for (int n = 2; fs::exists(kept); ++n)
         kept = path.parent_path() / (stem + "-" + std::to_string(n));

@@ -64,9 +64,9 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
     bool previousQuoted = true;
     for (int k = 1; k <= count; ++k) {
         if (reader.atEnd()) {
-            diagnostics.error(reader.position(),
-                              "the file ends after " + std::to_string(k - 1) + " of the " +
-                                  std::to_string(count) + " texts it announces");
+            diagnostics.error(reader.position(), "the file ends after " + std::to_string(k - 1) +
+                                                     " of the " + std::to_string(count) +
+                                                     " texts it announces");
             break;
         }
         Item item = reader.next(diagnostics, "text " + std::to_string(k));

@@ -12,7 +12,7 @@ namespace tovask {
 
 struct WordTable {
     static constexpr int kMaxWords = 100;
-    static constexpr int kWordsUsed = 40; // the program shows words 1 and 3 to 40
+    static constexpr int kWordsUsed = 40;         // the program shows words 1 and 3 to 40
     std::array<std::string, kMaxWords + 1> words; // element 0 unused; beyond n: empty
     int count = 0;
     Location countWhere; // where the count stands, for messages about it

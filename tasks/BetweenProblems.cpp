@@ -22,7 +22,9 @@ void Experiment::StageFour() {
 }
 
 // Stage 3 is tested after stage 5 in the same click, so this click shows the next problem.
-void Experiment::StageFive() { Stage = 3; }
+void Experiment::StageFive() {
+    Stage = 3;
+}
 
 // The results are written first: a file that cannot be written leaves the run in stage 6 with
 // the experimenter key unarmed, so the next click tries again and no answer is lost.

@@ -24,7 +24,9 @@ std::int16_t toInteger(double x) {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && isBlank(s.front()))
@@ -38,8 +40,8 @@ template <typename T> std::string shortestText(T x, int significantDigits) {
     if (x == 0)
         return "0"; // also for -0
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x,
-                                      std::chars_format::general, significantDigits);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general,
+                                      significantDigits);
     return std::string(buffer, result.ptr);
 }
 
@@ -65,8 +67,12 @@ std::optional<double> parseNumber(std::string_view text) {
     return value;
 }
 
-std::string singleText(float x) { return shortestText(x, 7); }
-std::string doubleText(double x) { return shortestText(x, 15); }
+std::string singleText(float x) {
+    return shortestText(x, 7);
+}
+std::string doubleText(double x) {
+    return shortestText(x, 15);
+}
 
 std::string FormatAmountFixed(double x) {
     double whole = roundHalfEven(x);
@@ -82,7 +88,9 @@ std::string FormatAmountFixed(double x) {
     return wholeText + (hundredths > 9 ? "." : ".0") + std::to_string(hundredths);
 }
 
-std::string FormatAmountRounded(double x) { return doubleText(roundHalfEven(x * 100.0) / 100.0); }
+std::string FormatAmountRounded(double x) {
+    return doubleText(roundHalfEven(x * 100.0) / 100.0);
+}
 
 std::string FileNumberSuffix(const std::string& subjectNo) {
     const auto n = parseNumber(subjectNo);

@@ -17,9 +17,13 @@ std::uint64_t mix(std::uint64_t z) {
 
 } // namespace
 
-void Random::reset() { state_ = kStartState; }
+void Random::reset() {
+    state_ = kStartState;
+}
 
-void Random::seed(double n) { state_ ^= mix(std::bit_cast<std::uint64_t>(n) + kGolden); }
+void Random::seed(double n) {
+    state_ ^= mix(std::bit_cast<std::uint64_t>(n) + kGolden);
+}
 
 float Random::next() {
     state_ += kGolden;

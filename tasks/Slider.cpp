@@ -23,7 +23,9 @@ void Experiment::AllocationSlider_Change() {
     const double k = a[pn];
     const double rateOne = RateOne;
     const double rateTwo = RateTwo;
-    const auto leftOf = [this](bool left, double width) { return left ? BarCentre - width : BarCentre; };
+    const auto leftOf = [this](bool left, double width) {
+        return left ? BarCentre - width : BarCentre;
+    };
 
     const double W1 = q1 * BarLength * k / MaxAmount;
     AllocationOne.setLeft(leftOf(oneLeft, W1));

@@ -38,10 +38,18 @@ void Control::setGeometry(float& field, double v) {
     notify(Property::Geometry);
 }
 
-void Control::setLeft(double v) { setGeometry(rect_.left, v); }
-void Control::setTop(double v) { setGeometry(rect_.top, v); }
-void Control::setWidth(double v) { setGeometry(rect_.width, v); }
-void Control::setHeight(double v) { setGeometry(rect_.height, v); }
+void Control::setLeft(double v) {
+    setGeometry(rect_.left, v);
+}
+void Control::setTop(double v) {
+    setGeometry(rect_.top, v);
+}
+void Control::setWidth(double v) {
+    setGeometry(rect_.width, v);
+}
+void Control::setHeight(double v) {
+    setGeometry(rect_.height, v);
+}
 
 Label::Label(std::string name, int tabIndex, Rect design, Font font)
     : Control(std::move(name), Kind::Label, nullptr, tabIndex, design, std::move(font)) {}

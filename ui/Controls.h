@@ -10,10 +10,31 @@
 
 namespace tovask::ui {
 
-enum class Kind { Window, Label, Frame, CommandButton, TextBox, ComboBox, HScrollBar, PictureBox, Timer };
+enum class Kind {
+    Window,
+    Label,
+    Frame,
+    CommandButton,
+    TextBox,
+    ComboBox,
+    HScrollBar,
+    PictureBox,
+    Timer
+};
 
 // What changed, so that a binding updates only that part of its widget.
-enum class Property { Caption, Text, Items, Visible, Enabled, Geometry, BackColor, Font, Value, Range };
+enum class Property {
+    Caption,
+    Text,
+    Items,
+    Visible,
+    Enabled,
+    Geometry,
+    BackColor,
+    Font,
+    Value,
+    Range
+};
 
 class Control;
 

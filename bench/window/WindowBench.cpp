@@ -22,7 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <functional>
+#include <optional>
 #include <set>
 #include <spawn.h>
 #include <stdexcept>
@@ -180,9 +180,8 @@ double PeakResidentKb() {
 // A scripted run of 100 problems. In each the subject changes the slider ten times, five
 // times with an arrow key and five times by dragging the thumb and releasing it, each after a
 // pause; each change is timed from its delivery to the scroll bar to the completed paint of
-// the bars. The waiting
-// times are ticked through, not waited for; the results file is written at the end, and then
-// the peak resident memory of the whole run is read.
+// the bars. The waiting times are ticked through, not waited for; the results file is written
+// at the end, and then the peak resident memory of the whole run is read.
 PaintFigures SliderToPaint(MeasuringApplication& app) {
     PaintFigures figures;
     Run run(app);

@@ -31,7 +31,9 @@ std::string TestPlatform::readData(const std::string& name) const {
     return text.str();
 }
 
-std::string W(int k) { return "<" + std::to_string(k) + ">"; }
+std::string W(int k) {
+    return "<" + std::to_string(k) + ">";
+}
 
 void TestPlatform::writeNumberedWords(const std::string& name) const {
     std::string text = "40\r\n";
