@@ -19,5 +19,8 @@ int main(int argc, char* argv[]) {
     // covers the screen's available area by itself.
     window.setGeometry(window.screen()->availableGeometry());
     window.showMaximized();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The window is closed: a run that had not reached its end records that in its log.
+    experiment.WindowClosed();
+    return status;
 }
