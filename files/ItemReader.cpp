@@ -62,17 +62,20 @@ void ItemReader::consumeSeparator(Diagnostics& diagnostics, const Location& wher
         afterComma_ = false;
         return;
     }
+    diagnostics.error(where, "text after the closing quote: \"" + takeUnquoted() +
+                                 "\"; a quoted item must be followed by a comma or the end of "
+                                 "the line");
+    consumeSeparator(diagnostics, where);
+}
+
+std::string ItemReader::takeUnquoted() {
     const std::size_t start = pos_;
     while (pos_ < content_.size() && content_[pos_] != ',' && !atLineEnd())
         ++pos_;
     std::size_t end = pos_;
     while (end > start && isBlank(content_[end - 1]))
         --end;
-    diagnostics.error(where, "text after the closing quote: \"" +
-                                 content_.substr(start, end - start) +
-                                 "\"; a quoted item must be followed by a comma or the end of "
-                                 "the line");
-    consumeSeparator(diagnostics, where);
+    return content_.substr(start, end - start);
 }
 
 Item ItemReader::next(Diagnostics& diagnostics, const std::string& expected) {
@@ -103,22 +106,9 @@ Item ItemReader::next(Diagnostics& diagnostics, const std::string& expected) {
         consumeSeparator(diagnostics, item.where);
         return item;
     }
-    const std::size_t start = pos_;
-    while (pos_ < content_.size() && content_[pos_] != ',' && !atLineEnd())
-        ++pos_;
-    std::size_t end = pos_;
-    while (end > start && isBlank(content_[end - 1]))
-        --end;
-    item.text = content_.substr(start, end - start);
+    item.text = takeUnquoted();
     afterComma_ = false;
-    if (pos_ < content_.size()) {
-        if (content_[pos_] == ',') {
-            ++pos_;
-            afterComma_ = true;
-        } else {
-            consumeLineEnd();
-        }
-    }
+    consumeSeparator(diagnostics, item.where);
     return item;
 }
 

@@ -37,6 +37,8 @@ private:
     bool atLineEnd() const;
     void consumeLineEnd();
     void consumeSeparator(Diagnostics& diagnostics, const Location& where);
+    // The text up to the next comma or line end (which stays unread), less its trailing blanks.
+    std::string takeUnquoted();
 
     std::string content_;
     std::string file_;
