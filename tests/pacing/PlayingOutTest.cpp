@@ -9,17 +9,6 @@
 namespace tovask::test {
 namespace {
 
-void ExpectBar(const ui::Label& label, double width, bool placedLeft) {
-    SCOPED_TRACE(label.name());
-    EXPECT_TRUE(label.visible());
-    EXPECT_FLOAT_EQ(label.width(), static_cast<float>(width));
-    if (placedLeft) {
-        EXPECT_NEAR(label.left() + label.width(), kCentre, 1e-3);
-    } else {
-        EXPECT_FLOAT_EQ(label.left(), static_cast<float>(kCentre));
-    }
-}
-
 TEST(StageSeven, ShowsTheTaskNumberFrame) {
     Session run({"1,1,11,10,1,1,1", "2,1,11,10,1,1,1"});
     run.writeResults();

@@ -6,6 +6,8 @@
 #include "core/Experiment.h"
 #include "tests/support/TestPlatform.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -15,6 +17,20 @@ namespace tovask::test {
 
 inline constexpr std::int16_t kCtrlC = 3;
 inline constexpr double kCentre = 9750; // the centre line of the bars
+
+// Width w, and Left such that the label ends on the centre line (placed left) or starts on
+// it (placed right).
+inline void ExpectBar(const ui::Label& label, double width, bool placedLeft) {
+    SCOPED_TRACE(label.name());
+    EXPECT_TRUE(label.visible());
+    EXPECT_FLOAT_EQ(label.width(), static_cast<float>(width));
+    if (placedLeft) {
+        EXPECT_FLOAT_EQ(label.left(), static_cast<float>(kCentre - label.width()));
+        EXPECT_NEAR(label.left() + label.width(), kCentre, 1e-3);
+    } else {
+        EXPECT_FLOAT_EQ(label.left(), static_cast<float>(kCentre));
+    }
+}
 inline constexpr double kBarLength = 8750;
 // The three group colours (0x00BBGGRR), index = group.
 inline constexpr std::uint32_t kColour[4] = {0, 0x7100FB, 0x25FEF9, 0xE80000};

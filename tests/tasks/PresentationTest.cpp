@@ -10,20 +10,6 @@
 namespace tovask::test {
 namespace {
 
-// Width w, and Left such that the label ends on the centre line (placed left) or starts on
-// it (placed right).
-void ExpectBar(const ui::Label& label, double width, bool placedLeft) {
-    SCOPED_TRACE(label.name());
-    EXPECT_TRUE(label.visible());
-    EXPECT_FLOAT_EQ(label.width(), static_cast<float>(width));
-    if (placedLeft) {
-        EXPECT_FLOAT_EQ(label.left(), static_cast<float>(kCentre - label.width()));
-        EXPECT_NEAR(label.left() + label.width(), kCentre, 1e-3);
-    } else {
-        EXPECT_FLOAT_EQ(label.left(), static_cast<float>(kCentre));
-    }
-}
-
 // Side one takes rate 1.5, side two rate 0.75; a group that takes no part has rate 9, so a
 // wrong group shows at once.
 struct TypeCase {

@@ -8,12 +8,6 @@
 namespace tovask::test {
 namespace {
 
-void ExpectBar(const ui::Label& label, double width, bool placedLeft) {
-    SCOPED_TRACE(label.name());
-    EXPECT_FLOAT_EQ(label.width(), static_cast<float>(width));
-    EXPECT_FLOAT_EQ(label.left(), static_cast<float>(placedLeft ? kCentre - width : kCentre));
-}
-
 std::vector<std::string> Repeat(const std::string& problem, int count) {
     std::vector<std::string> problems;
     for (int p = 1; p <= count; ++p)
