@@ -129,6 +129,8 @@ private:
     void StageEight();
 
     void PlaceControls();
+    // The whole number of seconds typed into a box (1 to 32767), or a tovask::Failure naming it.
+    static std::int16_t Seconds(const ui::TextBox& box, const std::string& what);
     void WriteResults();
     // Sets the working values (colours, names, rates) of problem p by its type, with the data
     // check of the pair types.

@@ -29,11 +29,9 @@ void Experiment::Experiment_Load() {
     KeyArmed = 0;
 }
 
-namespace {
-
 // A number of seconds typed on the parameter screen: a whole number of at least 1, since a
 // countdown only ends when it reaches exactly 0.
-std::int16_t SecondsParameter(const ui::TextBox& box, const std::string& what) {
+std::int16_t Experiment::Seconds(const ui::TextBox& box, const std::string& what) {
     const auto value = parseNumber(box.text());
     if (!value || roundHalfEven(*value) < 1 || roundHalfEven(*value) > 32767)
         throw Failure(what + " \"" + box.text() +
@@ -41,15 +39,13 @@ std::int16_t SecondsParameter(const ui::TextBox& box, const std::string& what) {
     return toInteger(*value);
 }
 
-} // namespace
-
 // The click that starts the run. Everything is read and checked before the window changes, so
 // a mistake in a parameter or a file leaves the parameter screen as it was, to be corrected.
 void Experiment::StageZero() {
     const std::string subjectNo = SubjectNumber.text();
     const std::string dataFileName = InputDataFile.text();
-    const std::int16_t waitTime = SecondsParameter(TimeToWait, "The time to wait");
-    const std::int16_t readTime = SecondsParameter(ReadTimeInput, "The reading time");
+    const std::int16_t waitTime = Seconds(TimeToWait, "The time to wait");
+    const std::int16_t readTime = Seconds(ReadTimeInput, "The reading time");
     const std::filesystem::path data = platform_.programFolder() / "data";
     std::filesystem::path wordFile;
     if (Language.text() == "English")

@@ -1,7 +1,6 @@
 // A click in stage 3 puts the next problem on the screen.
 #include "core/Experiment.h"
 
-#include "core/Failure.h"
 #include "tasks/Numbers.h"
 
 namespace tovask {
@@ -91,10 +90,7 @@ bool RateSentences(int type, RateSentence& first, RateSentence& second) {
 
 void Experiment::StageThree() {
     // Checked before anything changes, so a failed click can be repeated.
-    const auto wait = parseNumber(TimeToWait.text());
-    if (!wait || roundHalfEven(*wait) < 1 || roundHalfEven(*wait) > 32767)
-        throw Failure("The time to wait \"" + TimeToWait.text() +
-                      "\" is not usable: type a whole number of seconds from 1 to 32767.");
+    const std::int16_t waitLeft = Seconds(TimeToWait, "The time to wait");
 
     pn = static_cast<std::int16_t>(pn + 1);
     rev[pn] = random_.next() <= 0.5f ? 0 : 1;
@@ -115,7 +111,7 @@ void Experiment::StageThree() {
     form.setCaption(Words[11] + std::to_string(pn) + ".");
 
     WaitTimer.setEnabled(true);
-    WaitLeft = toInteger(*wait);
+    WaitLeft = waitLeft;
     Continue.setCaption(Words[15]);
     Continue.setEnabled(false);
 
