@@ -135,6 +135,10 @@ private:
     // Sets the working values (colours, names, rates) of problem p by its type, with the data
     // check of the pair types.
     void SetWorkingValues(int p);
+    // The six bars and the two summary lines of a problem or of the played-out task.
+    void ShowBars(double unitsOne, double unitsTwo, double moneyOne, double moneyTwo, bool oneLeft);
+    void ShowBarTexts(const std::string& unitsOne, const std::string& unitsTwo,
+                      const std::string& moneyOne, const std::string& moneyTwo);
     // The font of a bar label follows its width, capped at MaxFontSize as the label reports it.
     void ApplyFontRule(ui::Label& label, double width);
 

@@ -41,47 +41,12 @@ void Experiment::StageEight() {
 
     SetWorkingValues(pn);
 
-    const bool oneLeft = rev[pn].value_or(0) == 0;
-    const bool pair = isPairType(pt[pn]);
-    const std::uint32_t colourTwoTwo = static_cast<std::uint32_t>(std::stoul(ColourTwoTwo));
-    // A label placed left ends on the centre line (the two bars of side two are equally wide).
-    const auto bar = [this](ui::Label& label, std::uint32_t colour, double width, bool left) {
-        label.setBackColor(colour);
-        label.setVisible(true);
-        label.setWidth(width);
-        label.setLeft(left ? BarCentre - label.width() : BarCentre);
-    };
-    const double W1 = a[pn] * (BarLength * f1) / MaxAmount;
-    const double W2 = a[pn] * (BarLength * f2) / MaxAmount;
-    const double WM1 = a[pn] * (BarLength * (RateOne * f1)) / MaxAmount;
-    const double WM2 = a[pn] * (BarLength * (RateTwo * f2)) / MaxAmount;
-
-    bar(AllocationOne, ColourOne, W1, oneLeft);
-    bar(AllocationTwoOne, ColourTwoOne, W2, !oneLeft);
-    bar(AllocationTwoTwo, colourTwoTwo, W2, !oneLeft);
-    bar(MoneyOne, ColourOne, WM1, oneLeft);
-    bar(MoneyTwoOne, ColourTwoOne, WM2, !oneLeft);
-    bar(MoneyTwoTwo, colourTwoTwo, WM2, !oneLeft);
+    ShowBars(a[pn] * (BarLength * f1) / MaxAmount, a[pn] * (BarLength * f2) / MaxAmount,
+             a[pn] * (BarLength * (RateOne * f1)) / MaxAmount,
+             a[pn] * (BarLength * (RateTwo * f2)) / MaxAmount, rev[pn].value_or(0) == 0);
     AllocationSlider.setVisible(false);
-    // The texts take the size of their own bars, as on a problem screen, not the sizes the last
-    // slider move of another problem left behind.
-    for (ui::Label* label : {&AllocationOne, &AllocationTwoOne, &AllocationTwoTwo, &MoneyOne,
-                             &MoneyTwoOne, &MoneyTwoTwo})
-        ApplyFontRule(*label, label->width());
-
-    AllocationOne.setCaption(FormatAmountRounded(u1) + Words[5] + NameOne);
-    AllocationTwoOne.setCaption(pair ? Words[19] + NameTwoOne : " ");
-    AllocationTwoTwo.setCaption(FormatAmountRounded(u2) + Words[5] + NameTwoTwo);
-    MoneyOne.setCaption(Words[6] + FormatAmountRounded(u1 * RateOne) + Words[27] + NameOne);
-    MoneyTwoOne.setCaption(pair ? Words[19] + NameTwoOne : "");
-    MoneyTwoTwo.setCaption(Words[6] + FormatAmountRounded(u2 * RateTwo) + Words[27] + NameTwoTwo);
-
-    SummaryOne.setVisible(true);
-    SummaryTwo.setVisible(true);
-    SummaryOne.setLeft(oneLeft ? BarCentre - SummaryOne.width() : BarCentre);
-    SummaryTwo.setLeft(!oneLeft ? BarCentre - SummaryTwo.width() : BarCentre);
-    SummaryOne.setCaption(MoneyOne.caption());
-    SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());
+    ShowBarTexts(FormatAmountRounded(u1), FormatAmountRounded(u2),
+                 FormatAmountRounded(u1 * RateOne), FormatAmountRounded(u2 * RateTwo));
 
     RecordPlayedOut(u1, u2);
     Stage = 9;

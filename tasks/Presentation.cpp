@@ -88,6 +88,52 @@ bool RateSentences(int type, RateSentence& first, RateSentence& second) {
 
 } // namespace
 
+// The six bars of a problem in the working values' colours, with the widths given (the two
+// bars of side two equally wide), and the two summary lines. A label placed left ends on the
+// centre line, one placed right starts on it; side one is placed left when oneLeft, side two
+// always takes the other side. The bar texts take the size the slider handling gives bars of
+// these widths, whatever an earlier problem or slider move left.
+void Experiment::ShowBars(double unitsOne, double unitsTwo, double moneyOne, double moneyTwo,
+                          bool oneLeft) {
+    const auto place = [this](ui::Label& label, bool left) {
+        label.setLeft(left ? BarCentre - label.width() : BarCentre);
+    };
+    const auto bar = [&](ui::Label& label, std::uint32_t colour, double width, bool left) {
+        label.setBackColor(colour);
+        label.setVisible(true);
+        label.setWidth(width);
+        place(label, left);
+        ApplyFontRule(label, label.width());
+    };
+    const auto colourTwoTwo = static_cast<std::uint32_t>(std::stoul(ColourTwoTwo));
+    bar(AllocationOne, ColourOne, unitsOne, oneLeft);
+    bar(AllocationTwoOne, ColourTwoOne, unitsTwo, !oneLeft);
+    bar(AllocationTwoTwo, colourTwoTwo, unitsTwo, !oneLeft);
+    bar(MoneyOne, ColourOne, moneyOne, oneLeft);
+    bar(MoneyTwoOne, ColourTwoOne, moneyTwo, !oneLeft);
+    bar(MoneyTwoTwo, colourTwoTwo, moneyTwo, !oneLeft);
+    SummaryOne.setVisible(true);
+    SummaryTwo.setVisible(true);
+    place(SummaryOne, oneLeft);
+    place(SummaryTwo, !oneLeft);
+}
+
+// The texts of the bars and the summary lines, with the amounts as the caller writes them. The
+// first bar of a pair side names the pair's first member; the summary of side two reads the
+// money of the second member followed by the first member's name.
+void Experiment::ShowBarTexts(const std::string& unitsOne, const std::string& unitsTwo,
+                              const std::string& moneyOne, const std::string& moneyTwo) {
+    const bool pair = isPairType(pt[pn]);
+    AllocationOne.setCaption(unitsOne + Words[5] + NameOne);
+    AllocationTwoOne.setCaption(pair ? Words[19] + NameTwoOne : " ");
+    AllocationTwoTwo.setCaption(unitsTwo + Words[5] + NameTwoTwo);
+    MoneyOne.setCaption(Words[6] + moneyOne + Words[27] + NameOne);
+    MoneyTwoOne.setCaption(pair ? Words[19] + NameTwoOne : "");
+    MoneyTwoTwo.setCaption(Words[6] + moneyTwo + Words[27] + NameTwoTwo);
+    SummaryOne.setCaption(MoneyOne.caption());
+    SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());
+}
+
 void Experiment::StageThree() {
     // Checked before anything changes, so a failed click can be repeated.
     const std::int16_t waitLeft = Seconds(TimeToWait, "The time to wait");
@@ -124,51 +170,11 @@ void Experiment::StageThree() {
 
     SetWorkingValues(pn);
 
-    // A label placed left ends on the centre line, one placed right starts on it. Side one is
-    // placed left when rev is 0; side two always takes the other side.
-    const double u = BarCentre;
     const double s = 0.5 * BarLength * a[pn] / MaxAmount;
-    const bool oneLeft = rev[pn] == 0;
-    const auto place = [u](ui::Label& label, bool left) {
-        label.setLeft(left ? u - label.width() : u);
-    };
-    const auto bar = [&](ui::Label& label, std::uint32_t colour, double width, bool left) {
-        label.setBackColor(colour);
-        label.setVisible(true);
-        label.setWidth(width);
-        place(label, left);
-    };
-    const std::uint32_t colourTwoTwo = static_cast<std::uint32_t>(std::stoul(ColourTwoTwo));
-    const bool pair = isPairType(pt[pn]);
     const double half = 0.5 * a[pn];
-
-    bar(AllocationOne, ColourOne, s, oneLeft);
-    AllocationOne.setCaption(FormatAmountFixed(half) + Words[5] + NameOne);
-    bar(AllocationTwoOne, ColourTwoOne, s, !oneLeft);
-    AllocationTwoOne.setCaption(pair ? Words[19] + NameTwoOne : " ");
-    bar(AllocationTwoTwo, colourTwoTwo, s, !oneLeft);
-    AllocationTwoTwo.setCaption(FormatAmountFixed(half) + Words[5] + NameTwoTwo);
-
-    bar(MoneyOne, ColourOne, s * RateOne, oneLeft);
-    bar(MoneyTwoOne, ColourTwoOne, s * RateTwo, !oneLeft);
-    bar(MoneyTwoTwo, colourTwoTwo, s * RateTwo, !oneLeft);
-    MoneyOne.setCaption(Words[6] + FormatAmountFixed(half * RateOne) + Words[27] + NameOne);
-    MoneyTwoOne.setCaption(pair ? Words[19] + NameTwoOne : "");
-    MoneyTwoTwo.setCaption(Words[6] + FormatAmountFixed(half * RateTwo) + Words[27] + NameTwoTwo);
-
-    SummaryOne.setVisible(true);
-    SummaryTwo.setVisible(true);
-    place(SummaryOne, oneLeft);
-    place(SummaryTwo, !oneLeft);
-    SummaryOne.setCaption(MoneyOne.caption());
-    SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());
-
-    // The bar texts take the size the slider handling gives bars of these widths. Left as the
-    // nested change set them, they would follow the previous problem's rates (for the first
-    // problem, rates of 0: one-point money texts nobody can read).
-    for (ui::Label* label : {&AllocationOne, &AllocationTwoOne, &AllocationTwoTwo, &MoneyOne,
-                             &MoneyTwoOne, &MoneyTwoTwo})
-        ApplyFontRule(*label, label->width());
+    ShowBars(s, s, s * RateOne, s * RateTwo, rev[pn] == 0);
+    ShowBarTexts(FormatAmountFixed(half), FormatAmountFixed(half),
+                 FormatAmountFixed(half * RateOne), FormatAmountFixed(half * RateTwo));
 
     all[pn] = half;
     RecordProblemShown();
