@@ -94,23 +94,17 @@ Experiment::Experiment(ui::Platform& platform, LogClock& clock)
 
     // Events of the controls reach the handlers; a failure the experimenter can mend is shown
     // in a message box and the run goes on.
-    const auto guarded = [this](void (Experiment::*handler)()) {
-        return [this, handler] {
+    const auto guarded = [this](auto handler) {
+        return [this, handler](auto&... arguments) {
             try {
-                (this->*handler)();
+                (this->*handler)(arguments...);
             } catch (const Failure& failure) {
                 Message(failure.what());
             }
         };
     };
     Continue.onClick = guarded(&Experiment::Continue_Click);
-    Continue.onKeyPress = [this](std::int16_t& keyAscii) {
-        try {
-            Continue_KeyPress(keyAscii);
-        } catch (const Failure& failure) {
-            Message(failure.what());
-        }
-    };
+    Continue.onKeyPress = guarded(&Experiment::Continue_KeyPress);
     AllocationSlider.onChange = guarded(&Experiment::AllocationSlider_Change);
     ReadInstructionsTimer.onTick = guarded(&Experiment::ReadInstructionsTimer_Timer);
     WaitTimer.onTick = guarded(&Experiment::WaitTimer_Timer);

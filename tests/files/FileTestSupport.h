@@ -3,21 +3,12 @@
 
 #include "core/Failure.h"
 #include "files/Diagnostics.h"
+#include "tests/support/FailureOf.h"
 
 #include <string>
 #include <vector>
 
 namespace tovask::test {
-
-// The message of the tovask::Failure that f throws; "" when it throws none.
-template <typename F> std::string failureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return {};
-}
 
 // Records every report as "file:line:item: message" and lets the reader go on.
 class CollectDiagnostics : public Diagnostics {

@@ -1,6 +1,7 @@
 // The experiment in its Qt window: the subject's clicks, keys and slider reach the handlers,
 // and the window shows what the model holds, scaled to its size.
 #include "core/Experiment.h"
+#include "tests/gui/ScrollBarThumb.h"
 #include "tests/support/TestPlatform.h"
 #include "ui/qt/QtWindow.h"
 
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -171,21 +171,7 @@ TEST_F(ExperimentWindow, AValueSetByTheProgramRaisesTheChangeHandlingOnce) {
 TEST_F(ExperimentWindow, ADraggedThumbChangesTheAnswerOnceWhenReleased) {
     showFirstProblem();
     auto* slider = widget<QScrollBar>("AllocationSlider");
-    QStyleOptionSlider option;
-    option.initFrom(slider);
-    option.orientation = Qt::Horizontal;
-    option.state |= QStyle::State_Horizontal;
-    option.subControls = QStyle::SC_All;
-    option.minimum = slider->minimum();
-    option.maximum = slider->maximum();
-    option.sliderPosition = slider->sliderPosition();
-    option.sliderValue = slider->value();
-    option.singleStep = slider->singleStep();
-    option.pageStep = slider->pageStep();
-    const QPoint thumb =
-        slider->style()
-            ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, slider)
-            .center();
+    const QPoint thumb = qt::thumbCentre(slider);
     const std::string caption = experiment.AllocationOne.caption();
     changes = 0;
 

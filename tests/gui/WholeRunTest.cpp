@@ -3,6 +3,7 @@
 // the widgets. The results file must be byte for byte the one that the scenario runner writes
 // for the same run (tests/scenario/whole_run_inp02: the same slider values, the same draws).
 #include "core/Experiment.h"
+#include "tests/gui/ScrollBarThumb.h"
 #include "tests/support/TestPlatform.h"
 #include "ui/qt/QtWindow.h"
 #include "ui/qt/Scaling.h"
@@ -12,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStyleOptionSlider>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -65,30 +65,12 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([this] { return button()->isEnabled(); }, 5000));
     }
 
-    QPoint thumbCentre() {
-        QScrollBar* bar = slider();
-        QStyleOptionSlider option;
-        option.initFrom(bar);
-        option.orientation = Qt::Horizontal;
-        option.state |= QStyle::State_Horizontal;
-        option.subControls = QStyle::SC_All;
-        option.minimum = bar->minimum();
-        option.maximum = bar->maximum();
-        option.sliderPosition = bar->sliderPosition();
-        option.sliderValue = bar->value();
-        option.singleStep = bar->singleStep();
-        option.pageStep = bar->pageStep();
-        return bar->style()
-            ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar)
-            .center();
-    }
-
     // The subject drags the thumb as near to target as a pixel allows and lets it go there,
     // then steps the rest with the arrow keys: a pixel of the track is more than one of the
     // 1000 units.
     void moveSliderTo(int target) {
         QScrollBar* bar = slider();
-        const QPoint from = thumbCentre();
+        const QPoint from = qt::thumbCentre(slider());
         QTest::mousePress(bar, Qt::LeftButton, {}, from);
         // The thumb's position grows with the distance dragged: the smallest distance that
         // reaches the target, by bisection while the button is held.

@@ -1,6 +1,7 @@
 // Number texts, whole-number conversion, number parsing and the three amount rules.
 #include "tasks/Numbers.h"
 #include "core/Failure.h"
+#include "tests/support/FailureOf.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +13,7 @@
 namespace tovask {
 namespace {
 
-// The message of the tovask::Failure that f throws; "" when it throws none.
-template <typename F> std::string failureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return {};
-}
+using test::failureOf;
 
 // ---- Rule A: two fixed decimals ----------------------------------------------------------
 
