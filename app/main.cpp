@@ -1,6 +1,6 @@
 // The tovask program: the experiment's window on Qt.
 #include "core/Experiment.h"
-#include "ui/qt/QtPlatform.h"
+#include "ui/qt/QtServices.h"
 #include "ui/qt/QtWindow.h"
 
 #include <QApplication>
@@ -8,8 +8,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    tovask::qt::QtPlatform platform;
-    tovask::Experiment experiment(platform);
+    tovask::qt::QtServices services;
+    tovask::Experiment experiment(services);
     tovask::qt::QtWindow window(experiment.form, tovask::Experiment::kDesignWidth,
                                 tovask::Experiment::kDesignHeight);
     window.deliver([&experiment] { experiment.Experiment_Load(); });

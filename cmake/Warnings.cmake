@@ -22,8 +22,8 @@ if(TOVASK_SANITIZE)
     target_link_options(tovask_sanitizers INTERFACE -fsanitize=address,undefined)
 endif()
 
-# Every target of the project links this one.
+# Every target of the project links this one PRIVATE: what it carries never reaches a target
+# through another.
 add_library(tovask_options INTERFACE)
 target_link_libraries(tovask_options INTERFACE tovask_warnings tovask_sanitizers)
 target_compile_features(tovask_options INTERFACE cxx_std_20)
-target_include_directories(tovask_options INTERFACE ${PROJECT_SOURCE_DIR})

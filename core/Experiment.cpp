@@ -1,6 +1,6 @@
 #include "core/Experiment.h"
 
-#include "core/Failure.h"
+#include "base/Failure.h"
 
 namespace tovask {
 
@@ -20,7 +20,7 @@ constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
 } // namespace
 
-Experiment::Experiment(ui::Platform& platform, LogClock& clock)
+Experiment::Experiment(ui::Services& services, LogClock& clock)
     : form("Experiment", Rect{0, 0, 18135, 10845}, "Experiment"),
       TARVlogo("TARVlogo", 28, Rect{4080, 7800, 7455, 2415}),
       WaitTimer("WaitTimer", Rect{1080, 2760, 0, 0}, 1000),
@@ -62,7 +62,7 @@ Experiment::Experiment(ui::Platform& platform, LogClock& clock)
       AllocationInstructions("AllocationInstructions", 3, Rect{480, 1800, 1455, 375}, kSansSerif),
       AllocationTwoOne("AllocationTwoOne", 1, Rect{1440, 480, 735, 375}, kSansSerifBold),
       AllocationOne("AllocationOne", 0, Rect{360, 120, 735, 735}, kSansSerifBold),
-      platform_(platform), clock_(clock) {
+      services_(services), clock_(clock) {
     // clang-format off
     const std::array<ui::Control*, 31> controls{
         &TARVlogo, &WaitTimer, &ReadInstructionsTimer, &PlayingOutFrame, &TaskFrame,
@@ -111,7 +111,7 @@ Experiment::Experiment(ui::Platform& platform, LogClock& clock)
 }
 
 void Experiment::Message(const std::string& text) {
-    platform_.showMessage(kTitle, text);
+    services_.showMessage(ui::kProgramTitle, text);
 }
 
 // The stage tests are independent and made in this fixed order: a block that changes Stage lets

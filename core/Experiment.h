@@ -3,12 +3,12 @@
 // raises. All handlers run on one thread, each to its end; the only nesting is the slider's
 // change handling, raised inside the stage-3 click when that click sets the slider's value.
 
+#include "base/Random.h"
 #include "files/ProblemFile.h"
 #include "files/RunLog.h"
 #include "files/WordFile.h"
-#include "tasks/Random.h"
 #include "ui/Controls.h"
-#include "ui/Platform.h"
+#include "ui/Services.h"
 
 #include <array>
 #include <chrono>
@@ -22,12 +22,11 @@ namespace tovask {
 
 class Experiment {
 public:
-    static constexpr const char* kTitle = "tovask"; // the title of every message box
     static constexpr int kLast = ProblemList::kMaxProblems;
 
-    explicit Experiment(ui::Platform& platform);
+    explicit Experiment(ui::Services& services);
     // clock: the clocks of the run log (tests set the time).
-    Experiment(ui::Platform& platform, LogClock& clock);
+    Experiment(ui::Services& services, LogClock& clock);
     Experiment(const Experiment&) = delete;
     Experiment& operator=(const Experiment&) = delete;
 
@@ -145,7 +144,7 @@ private:
     // Reports and continues, like every data check the subject may meet.
     void Message(const std::string& text);
 
-    // The run log (files/RecordEvents.cpp), from the click that starts the run on. Recording
+    // The run log (core/RecordEvents.cpp), from the click that starts the run on. Recording
     // never stops the run: a log that cannot be written is reported once, and the run goes on.
     void StartRunLog();
     void Record(std::string_view event, std::optional<int> problem, std::string value,
@@ -155,7 +154,7 @@ private:
     void RecordProblemAnswered();
     void RecordPlayedOut(double unitsOne, double unitsTwo);
 
-    ui::Platform& platform_;
+    ui::Services& services_;
     Random random_;
     bool resultsWritten_ = false; // this run has written its results file at least once
     LogClock& clock_;

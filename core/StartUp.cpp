@@ -1,9 +1,9 @@
 // The window's load and the clicks that lead from the parameter screen to the first problem.
 #include "core/Experiment.h"
 
-#include "core/Failure.h"
+#include "base/Failure.h"
+#include "base/Numbers.h"
 #include "files/ResultsFile.h"
-#include "tasks/Numbers.h"
 
 namespace tovask {
 
@@ -46,7 +46,7 @@ void Experiment::StageZero() {
     const std::string dataFileName = InputDataFile.text();
     const std::int16_t waitTime = Seconds(TimeToWait, "The time to wait");
     const std::int16_t readTime = Seconds(ReadTimeInput, "The reading time");
-    const std::filesystem::path data = platform_.programFolder() / "data";
+    const std::filesystem::path data = services_.programFolder() / "data";
     std::filesystem::path wordFile;
     if (Language.text() == "English")
         wordFile = data / "english.wds";
@@ -58,7 +58,7 @@ void Experiment::StageZero() {
     ThrowOnError stopAtError;
     const WordTable words = readWordFile(wordFile, stopAtError);
     const ProblemList problems =
-        readProblemFile(dataFilePath(platform_.programFolder(), "inp", dataFileName, subjectNo),
+        readProblemFile(dataFilePath(services_.programFolder(), "inp", dataFileName, subjectNo),
                         stopAtError, [this](int p, const Location&) {
                             Message("Mistake in data entry on problem " + std::to_string(p));
                         });

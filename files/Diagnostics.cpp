@@ -1,6 +1,6 @@
 #include "files/Diagnostics.h"
 
-#include "core/Failure.h"
+#include "base/Failure.h"
 
 namespace tovask {
 

@@ -1,16 +1,11 @@
 #include "files/ItemReader.h"
 
-#include "tasks/Numbers.h"
+#include "base/Numbers.h"
+#include "base/Text.h"
 
 #include <utility>
 
 namespace tovask {
-
-namespace {
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-} // namespace
 
 ItemReader::ItemReader(std::string content, std::string file)
     : content_(std::move(content)), file_(std::move(file)) {}

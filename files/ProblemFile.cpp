@@ -1,9 +1,9 @@
 #include "files/ProblemFile.h"
 
-#include "core/Failure.h"
+#include "base/Failure.h"
+#include "base/Numbers.h"
 #include "files/ItemReader.h"
 #include "files/TextFile.h"
-#include "tasks/Numbers.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "files/ResultsFile.h"
 
-#include "core/Failure.h"
-#include "tasks/Numbers.h"
+#include "base/Failure.h"
+#include "base/Numbers.h"
 
 namespace tovask {
 

@@ -1,7 +1,7 @@
 #include "files/RunLog.h"
 
-#include "core/Failure.h"
-#include "files/Platform.h"
+#include "base/Failure.h"
+#include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 
 #include <charconv>
@@ -19,19 +19,13 @@ public:
         return std::chrono::system_clock::now();
     }
     std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment) override {
-        return platform::utcOffset(moment);
+        return os::utcOffset(moment);
     }
     std::chrono::milliseconds monotonic() override {
         return std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now().time_since_epoch());
     }
 };
-
-template <typename T> std::string shortestRoundTrip(T value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 } // namespace
 
@@ -56,13 +50,6 @@ std::string isoTime(std::chrono::system_clock::time_point moment, std::chrono::s
                   static_cast<long>(time.subseconds().count()), offsetMinutes < 0 ? '-' : '+',
                   std::labs(offsetMinutes) / 60, std::labs(offsetMinutes) % 60);
     return text;
-}
-
-std::string exactText(double value) {
-    return shortestRoundTrip(value);
-}
-std::string exactText(float value) {
-    return shortestRoundTrip(value);
 }
 
 std::string detailText(const DetailPairs& pairs) {
@@ -146,11 +133,11 @@ RunLog::RunLog(std::filesystem::path path, LogClock& clock)
     : path_(std::move(path)), clock_(clock), start_(clock.monotonic()) {
     keepEarlierFile(path_);
     try {
-        file_ = std::make_unique<platform::AppendOnlyFile>(path_);
+        file_ = std::make_unique<os::AppendOnlyFile>(path_);
         file_->append(std::string(kHeader) + "\n");
         // The new name in the folder must survive a power cut as well as the lines.
         file_->sync();
-        platform::syncFolder(path_.parent_path());
+        os::syncFolder(path_.parent_path());
     } catch (const std::system_error& e) {
         throw Failure("cannot create the run log " + path_.string() + ": " + e.code().message());
     }

@@ -16,7 +16,7 @@
 
 namespace tovask {
 
-namespace platform {
+namespace os {
 class AppendOnlyFile;
 }
 
@@ -36,10 +36,6 @@ LogClock& systemLogClock();
 
 // ISO 8601 local time with milliseconds and the UTC offset: "2024-03-05T14:07:09.042+01:00".
 std::string isoTime(std::chrono::system_clock::time_point moment, std::chrono::seconds utcOffset);
-
-// The shortest text that reads back as exactly the same value ("0.1", "4.5", "1e+22").
-std::string exactText(double value);
-std::string exactText(float value);
 
 // The detail column holds "name=value" pairs separated by one blank; values hold no blank.
 using DetailPairs = std::vector<std::pair<std::string_view, std::string>>;
@@ -114,7 +110,7 @@ private:
     std::filesystem::path path_;
     LogClock& clock_;
     std::chrono::milliseconds start_;
-    std::unique_ptr<platform::AppendOnlyFile> file_;
+    std::unique_ptr<os::AppendOnlyFile> file_;
 };
 
 // The log of a results file: its name with ".log" appended (out01.001 -> out01.001.log).

@@ -1,7 +1,8 @@
 #include "files/TextFile.h"
 
-#include "core/Failure.h"
-#include "files/Platform.h"
+#include "base/Failure.h"
+#include "base/Text.h"
+#include "files/OperatingSystem.h"
 
 #include <array>
 #include <cerrno>
@@ -25,44 +26,6 @@ std::string readFileBytes(const fs::path& path, const std::string& what) {
     if (in.bad())
         throw Failure("cannot read the " + what + " " + path.string());
     return bytes;
-}
-
-bool isValidUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t length = 0;
-        std::uint32_t code = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            length = 2;
-            code = c & 0x1Fu;
-        } else if ((c & 0xF0) == 0xE0) {
-            length = 3;
-            code = c & 0x0Fu;
-        } else if ((c & 0xF8) == 0xF0) {
-            length = 4;
-            code = c & 0x07u;
-        } else {
-            return false;
-        }
-        if (i + length > s.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(s[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
-        static constexpr std::array<std::uint32_t, 5> smallest{0, 0, 0x80, 0x800, 0x10000};
-        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
 }
 
 namespace {
@@ -108,9 +71,9 @@ void writeFileAtomically(const fs::path& path, std::string_view content) {
     fs::path temporary = path;
     temporary += ".tmp";
     try {
-        platform::writeDurably(temporary, content.data(), content.size());
+        os::writeDurably(temporary, content.data(), content.size());
         fs::rename(temporary, path);
-        platform::syncFolder(path.parent_path());
+        os::syncFolder(path.parent_path());
     } catch (const std::system_error& e) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
@@ -137,6 +100,15 @@ std::string timeStamp(fs::file_time_type t) {
 
 } // namespace
 
+fs::path firstFreeName(const fs::path& base) {
+    fs::path candidate = base;
+    for (int n = 2; fs::exists(candidate); ++n) {
+        candidate = base;
+        candidate += "-" + std::to_string(n);
+    }
+    return candidate;
+}
+
 fs::path keepEarlierFile(const fs::path& path) {
     std::error_code error;
     // Only a file is an earlier run's results; a folder of that name stays where it is, so that
@@ -146,9 +118,7 @@ fs::path keepEarlierFile(const fs::path& path) {
     const auto modified = fs::last_write_time(path, error);
     const std::string stem = path.filename().string() + ".earlier-" +
                              (error ? std::string("unknown") : timeStamp(modified));
-    fs::path kept = path.parent_path() / stem;
-    for (int n = 2; fs::exists(kept); ++n)
-        kept = path.parent_path() / (stem + "-" + std::to_string(n));
+    const fs::path kept = firstFreeName(path.parent_path() / stem);
     fs::rename(path, kept, error);
     if (error)
         throw Failure("cannot keep the earlier file " + path.string() + " as " + kept.string() +

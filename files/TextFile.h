@@ -14,12 +14,14 @@ std::string readFileBytes(const std::filesystem::path& path, const std::string& 
 // valid UTF-8 is taken as it is (a leading byte-order mark dropped); any other is decoded as
 // Windows-1252. The result is always UTF-8.
 std::string decodeText(std::string_view bytes);
-bool isValidUtf8(std::string_view bytes);
 
 // Writes the content to a temporary file in the same folder, flushes it to the disk and renames
 // it over the target, so a crash or power cut leaves either the old or the new file, never a
 // truncated one. Throws tovask::Failure naming the file and the cause.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view content);
+
+// The first of "<base>", "<base>-2", "<base>-3" ... that names no file or folder yet.
+std::filesystem::path firstFreeName(const std::filesystem::path& base);
 
 // Before a run first writes a file of this name, an earlier run's file of that name is kept
 // beside it: renamed to "<name>.earlier-<its last-modified time>" (with "-2", "-3" ... when

@@ -1,8 +1,9 @@
 #include "files/WordFile.h"
 
+#include "base/Numbers.h"
+#include "base/Text.h"
 #include "files/ItemReader.h"
 #include "files/TextFile.h"
-#include "tasks/Numbers.h"
 
 #include <cmath>
 #include <optional>

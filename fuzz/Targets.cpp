@@ -1,14 +1,14 @@
 #include "fuzz/Targets.h"
 
+#include "base/Failure.h"
 #include "core/Experiment.h"
-#include "core/Failure.h"
 #include "files/ItemReader.h"
 #include "files/ProblemFile.h"
 #include "files/RunLog.h"
 #include "files/TextFile.h"
 #include "files/WordFile.h"
 #include "tools/recover/Recovery.h"
-#include "tools/script/HeadlessPlatform.h"
+#include "tools/script/HeadlessServices.h"
 #include "tools/script/ScriptReader.h"
 
 #include <cstdio>
@@ -92,9 +92,9 @@ void problemFile(std::string_view bytes) {
 
 void scriptReader(std::string_view bytes) {
     // One loaded window for every input: refusal() only reads it.
-    static script::HeadlessPlatform platform("/nonexistent-tovask-folder");
+    static script::HeadlessServices services("/nonexistent-tovask-folder");
     static Experiment* const window = [] {
-        static Experiment experiment(platform);
+        static Experiment experiment(services);
         experiment.Experiment_Load();
         return &experiment;
     }();

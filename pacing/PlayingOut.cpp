@@ -2,8 +2,8 @@
 // and the money each side gets.
 #include "core/Experiment.h"
 
-#include "core/Failure.h"
-#include "tasks/Numbers.h"
+#include "base/Failure.h"
+#include "base/Numbers.h"
 
 #include <cmath>
 

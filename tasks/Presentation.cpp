@@ -1,7 +1,7 @@
 // A click in stage 3 puts the next problem on the screen.
 #include "core/Experiment.h"
 
-#include "tasks/Numbers.h"
+#include "base/Numbers.h"
 
 namespace tovask {
 

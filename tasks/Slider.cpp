@@ -1,7 +1,7 @@
 // The slider's change handling: the bars, their texts and the answer follow the slider.
 #include "core/Experiment.h"
 
-#include "tasks/Numbers.h"
+#include "base/Numbers.h"
 
 namespace tovask {
 

@@ -17,10 +17,7 @@ void Control::notify(Property p) {
 }
 
 void Control::setVisible(bool v) {
-    if (visible_ == v)
-        return;
-    visible_ = v;
-    notify(Property::Visible);
+    assign(visible_, std::move(v), Property::Visible);
 }
 
 bool Control::shown() const {
@@ -31,11 +28,7 @@ bool Control::shown() const {
 }
 
 void Control::setGeometry(float& field, double v) {
-    const auto stored = static_cast<float>(v);
-    if (field == stored)
-        return;
-    field = stored;
-    notify(Property::Geometry);
+    assign(field, static_cast<float>(v), Property::Geometry);
 }
 
 void Control::setLeft(double v) {
@@ -55,25 +48,15 @@ Label::Label(std::string name, int tabIndex, Rect design, Font font)
     : Control(std::move(name), Kind::Label, nullptr, tabIndex, design, std::move(font)) {}
 
 void Label::setCaption(std::string c) {
-    if (caption_ == c)
-        return;
-    caption_ = std::move(c);
-    notify(Property::Caption);
+    assign(caption_, std::move(c), Property::Caption);
 }
 
 void Label::setBackColor(std::uint32_t c) {
-    if (backColor_ == c)
-        return;
-    backColor_ = c;
-    notify(Property::BackColor);
+    assign(backColor_, std::move(c), Property::BackColor);
 }
 
 void Label::setFontSize(double points) {
-    const float reported = std::max(static_cast<float>(points), kMinFontSize);
-    if (font_.size == reported)
-        return;
-    font_.size = reported;
-    notify(Property::Font);
+    assign(font_.size, std::max(static_cast<float>(points), kMinFontSize), Property::Font);
 }
 
 Frame::Frame(std::string name, Control* container, int tabIndex, Rect design, std::string caption)
@@ -81,10 +64,7 @@ Frame::Frame(std::string name, Control* container, int tabIndex, Rect design, st
       caption_(std::move(caption)) {}
 
 void Frame::setCaption(std::string c) {
-    if (caption_ == c)
-        return;
-    caption_ = std::move(c);
-    notify(Property::Caption);
+    assign(caption_, std::move(c), Property::Caption);
 }
 
 TextBox::TextBox(std::string name, Control* container, int tabIndex, Rect design, Font font,
@@ -93,17 +73,11 @@ TextBox::TextBox(std::string name, Control* container, int tabIndex, Rect design
       text_(std::move(text)) {}
 
 void TextBox::setText(std::string t) {
-    if (text_ == t)
-        return;
-    text_ = std::move(t);
-    notify(Property::Text);
+    assign(text_, std::move(t), Property::Text);
 }
 
 void TextBox::setEnabled(bool e) {
-    if (enabled_ == e)
-        return;
-    enabled_ = e;
-    notify(Property::Enabled);
+    assign(enabled_, std::move(e), Property::Enabled);
 }
 
 ComboBox::ComboBox(std::string name, Control* container, int tabIndex, Rect design, Font font,
@@ -121,17 +95,11 @@ CommandButton::CommandButton(std::string name, int tabIndex, Rect design, std::s
       caption_(std::move(caption)) {}
 
 void CommandButton::setCaption(std::string c) {
-    if (caption_ == c)
-        return;
-    caption_ = std::move(c);
-    notify(Property::Caption);
+    assign(caption_, std::move(c), Property::Caption);
 }
 
 void CommandButton::setEnabled(bool e) {
-    if (enabled_ == e)
-        return;
-    enabled_ = e;
-    notify(Property::Enabled);
+    assign(enabled_, std::move(e), Property::Enabled);
 }
 
 void CommandButton::click() {
@@ -148,10 +116,7 @@ HScrollBar::HScrollBar(std::string name, int tabIndex, Rect design)
     : Control(std::move(name), Kind::HScrollBar, nullptr, tabIndex, design) {}
 
 void HScrollBar::setMax(int m) {
-    if (max_ == m)
-        return;
-    max_ = m;
-    notify(Property::Range);
+    assign(max_, m, Property::Range);
     if (value_ > max_)
         setValue(max_);
 }
@@ -172,10 +137,7 @@ Window::Window(std::string name, Rect design, std::string caption)
     : Control(std::move(name), Kind::Window, nullptr, -1, design), caption_(std::move(caption)) {}
 
 void Window::setCaption(std::string c) {
-    if (caption_ == c)
-        return;
-    caption_ = std::move(c);
-    notify(Property::Caption);
+    assign(caption_, std::move(c), Property::Caption);
 }
 
 Control* Window::find(const std::string& name) const {
@@ -192,10 +154,7 @@ Timer::Timer(std::string name, Rect design, int intervalMs)
     : Control(std::move(name), Kind::Timer, nullptr, -1, design), interval_(intervalMs) {}
 
 void Timer::setEnabled(bool e) {
-    if (enabled_ == e)
-        return;
-    enabled_ = e;
-    notify(Property::Enabled);
+    assign(enabled_, std::move(e), Property::Enabled);
 }
 
 void Timer::tick() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tovask::ui {
@@ -90,6 +91,13 @@ public:
 
 protected:
     void notify(Property p);
+    // Stores a property and tells the observer, only when the value differs from the stored one.
+    template <typename T, typename V> void assign(T& field, V&& value, Property p) {
+        if (field == value)
+            return;
+        field = std::forward<V>(value);
+        notify(p);
+    }
     Font font_;
 
 private:

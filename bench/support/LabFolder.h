@@ -3,14 +3,14 @@
 // bundled English word file and a problem file of 100 problems, all six types in turn. Message
 // boxes are answered at once and counted.
 
-#include "ui/Platform.h"
+#include "ui/Services.h"
 
 #include <filesystem>
 #include <string>
 
 namespace tovask::bench {
 
-class LabFolder : public ui::Platform {
+class LabFolder : public ui::Services {
 public:
     static constexpr int kProblems = 100;
 

@@ -4,7 +4,7 @@
 // "name value" line per figure for bench/table.awk. Run it under Xvfb (bench/run does).
 #include "bench/support/LabFolder.h"
 #include "core/Experiment.h"
-#include "ui/qt/QtPlatform.h"
+#include "ui/qt/QtServices.h"
 #include "ui/qt/QtWindow.h"
 
 #include <QApplication>
@@ -279,8 +279,8 @@ double StartToFirstPaint(const char* self) {
 // parameter screen; prints that moment (monotonic clock, in its ticks) and ends.
 int FirstPaint(int argc, char** argv) {
     MeasuringApplication app(argc, argv);
-    qt::QtPlatform platform;
-    Experiment experiment(platform);
+    qt::QtServices services;
+    Experiment experiment(services);
     qt::QtWindow window(experiment.form, Experiment::kDesignWidth, Experiment::kDesignHeight);
     window.deliver([&experiment] { experiment.Experiment_Load(); });
     window.setGeometry(window.screen()->availableGeometry());

@@ -3,11 +3,11 @@
 // what a single file cannot show.
 #include "tools/check/DataCheck.h"
 
-#include "core/Failure.h"
+#include "base/Failure.h"
 #include "files/ProblemFile.h"
 #include "files/TextFile.h"
 #include "files/WordFile.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -103,13 +103,13 @@ TEST(DataCheck, AWordFileWithErrorsIsNotComparedSinceItsCountIsInDoubt) {
 }
 
 TEST(DataCheck, ByDefaultEveryWordFileAndProblemFileOfTheFolderInNameOrder) {
-    test::TestPlatform platform;
+    test::TestServices services;
     for (const char* name : {"italian.wds", "inp02.001", "english.wds", "inp01.001", "out01.001",
                              "out01.001.log", "logo.png", "notes.txt"})
-        platform.writeData(name, "1\r\n");
-    fs::create_directory(platform.programFolder() / "data" / "inp-old");
+        services.writeData(name, "1\r\n");
+    fs::create_directory(services.programFolder() / "data" / "inp-old");
     std::vector<std::string> names;
-    for (const fs::path& file : dataFiles(platform.programFolder() / "data"))
+    for (const fs::path& file : dataFiles(services.programFolder() / "data"))
         names.push_back(file.filename().string());
     EXPECT_EQ(names,
               (std::vector<std::string>{"english.wds", "inp01.001", "inp02.001", "italian.wds"}));

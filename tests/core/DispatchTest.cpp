@@ -73,7 +73,7 @@ TEST(Dispatch, StageNineClicksAndKeysChangeNothing) {
         EXPECT_EQ(key, code);
     }
     EXPECT_EQ(snapshot(run.x), before);
-    EXPECT_TRUE(run.platform.messages.empty());
+    EXPECT_TRUE(run.services.messages.empty());
 }
 
 } // namespace

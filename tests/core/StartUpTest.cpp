@@ -1,5 +1,5 @@
 // The click that leaves the parameter screen, and the clicks of stages 1, 11 and 2.
-#include "core/Failure.h"
+#include "base/Failure.h"
 #include "tests/support/Run.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ namespace {
 const std::vector<std::string> kTwoProblems{"1,14,11,10,1,1.5,2", "2,3,21,8,1,1.5,1.5"};
 
 void RemoveData(const Session& run, const std::string& name) {
-    std::filesystem::remove_all(run.platform.programFolder() / "data" / name);
+    std::filesystem::remove_all(run.services.programFolder() / "data" / name);
 }
 
 std::string Words(int count) {
@@ -33,13 +33,13 @@ std::string Problems(int count) {
 TEST(StageZero, WithTheStartScreenReadsEnglishWordsAndInp01Of001) {
     Session run(kTwoProblems);
     // Neighbours whose names differ only in the language, the data file text or the suffix.
-    run.platform.writeData("italian.wds", Words(0));
-    run.platform.writeData("inp02.001", Problems(5));
-    run.platform.writeData("inp01.002", Problems(7));
-    run.platform.writeData("inp01.01", Problems(6));
+    run.services.writeData("italian.wds", Words(0));
+    run.services.writeData("inp02.001", Problems(5));
+    run.services.writeData("inp01.002", Problems(7));
+    run.services.writeData("inp01.01", Problems(6));
     run.click();
     ASSERT_EQ(run.x.Stage, 1);
-    EXPECT_TRUE(run.platform.messages.empty());
+    EXPECT_TRUE(run.services.messages.empty());
     EXPECT_EQ(run.x.TaskNumber.items(), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(run.x.TaskNumber.text(), "1");
     // The texts of the next screen come from the English file.
@@ -54,7 +54,7 @@ TEST(StageZero, WithTheStartScreenReadsEnglishWordsAndInp01Of001) {
 
 TEST(StageZero, TheDataFileTextChoosesTheProblemFile) {
     Session run(kTwoProblems);
-    run.platform.writeData("inp02.001", Problems(5));
+    run.services.writeData("inp02.001", Problems(5));
     run.x.InputDataFile.setText("02");
     run.click();
     ASSERT_EQ(run.x.Stage, 1);
@@ -66,7 +66,7 @@ TEST(StageZero, ItalianReadsItalianWordsAndTheSameProblemFile) {
     std::string italian = "40\r\n";
     for (int k = 1; k <= 40; ++k)
         italian += "\"it" + std::to_string(k) + "\"\r\n";
-    run.platform.writeData("italian.wds", italian);
+    run.services.writeData("italian.wds", italian);
     run.x.Language.setText("Italian");
     run.click();
     ASSERT_EQ(run.x.Stage, 1);
@@ -96,10 +96,10 @@ TEST(StageZero, WrongProblemNumbersAreReportedInOrderAndKept) {
     Session run({"1,10,11,10,1,1,1", "5,20,12,7,2,2,2", "3,30,13,8,1,1,1", "9,40,21,4.5,1,3,3"});
     run.click();
     ASSERT_EQ(run.x.Stage, 1);
-    ASSERT_EQ(run.platform.messages.size(), 2u);
-    EXPECT_EQ(run.platform.messages[0], (std::pair<std::string, std::string>{
+    ASSERT_EQ(run.services.messages.size(), 2u);
+    EXPECT_EQ(run.services.messages[0], (std::pair<std::string, std::string>{
                                             "tovask", "Mistake in data entry on problem 2"}));
-    EXPECT_EQ(run.platform.messages[1], (std::pair<std::string, std::string>{
+    EXPECT_EQ(run.services.messages[1], (std::pair<std::string, std::string>{
                                             "tovask", "Mistake in data entry on problem 4"}));
     EXPECT_EQ(run.x.TaskNumber.items(), (std::vector<std::string>{"1", "2", "3", "4"}));
     EXPECT_EQ(run.x.orig[2], 20);
@@ -158,10 +158,10 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
         std::vector<std::string> inMessage;
     };
     const auto problems = [](const std::string& text) {
-        return [text](Session& run) { run.platform.writeData("inp01.001", text); };
+        return [text](Session& run) { run.services.writeData("inp01.001", text); };
     };
     const auto words = [](const std::string& text) {
-        return [text](Session& run) { run.platform.writeData("english.wds", text); };
+        return [text](Session& run) { run.services.writeData("english.wds", text); };
     };
     const auto readTime = [](const std::string& text) {
         return [text](Session& run) { run.x.ReadTimeInput.setText(text); };
@@ -235,19 +235,19 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
 
         run.click();
 
-        ASSERT_EQ(run.platform.messages.size(), 1u);
-        EXPECT_EQ(run.platform.messages[0].first, "tovask");
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        EXPECT_EQ(run.services.messages[0].first, "tovask");
         for (const std::string& piece : c.inMessage)
-            EXPECT_NE(run.platform.messages[0].second.find(piece), std::string::npos)
-                << run.platform.messages[0].second << " lacks " << piece;
+            EXPECT_NE(run.services.messages[0].second.find(piece), std::string::npos)
+                << run.services.messages[0].second << " lacks " << piece;
         EXPECT_EQ(snapshot(run.x), before);
         EXPECT_EQ(run.x.Stage, 0);
         EXPECT_TRUE(run.x.Parameters.shown());
         EXPECT_TRUE(run.x.TaskNumber.items().empty());
 
         // Corrected: the good files and parameters again.
-        run.platform.writeNumberedWords();
-        run.platform.writeData("inp01.001", problemFile(kTwoProblems));
+        run.services.writeNumberedWords();
+        run.services.writeData("inp01.001", problemFile(kTwoProblems));
         run.x.ReadTimeInput.setText("1");
         run.x.TimeToWait.setText("1");
         run.x.Language.setText("English");
@@ -255,7 +255,7 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
         run.click();
 
         EXPECT_EQ(run.x.Stage, 1);
-        EXPECT_EQ(run.platform.messages.size(), 1u);
+        EXPECT_EQ(run.services.messages.size(), 1u);
         EXPECT_FALSE(run.x.Parameters.visible());
         EXPECT_EQ(run.x.TaskNumber.items(), (std::vector<std::string>{"1", "2"}));
         EXPECT_EQ(run.x.Continue.caption(), W(18));

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the data-file tests.
 
-#include "core/Failure.h"
+#include "base/Failure.h"
 #include "files/Diagnostics.h"
 #include "tests/support/FailureOf.h"
 

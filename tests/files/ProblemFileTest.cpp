@@ -2,7 +2,7 @@
 #include "files/ProblemFile.h"
 
 #include "tests/files/FileTestSupport.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -249,20 +249,20 @@ TEST(ProblemFile, ReportsEveryFaultInOnePassWhenTheDiagnosticsGoOn) {
 }
 
 TEST(ProblemFile, ReadsFromTheDataFolderOrNamesTheMissingFile) {
-    test::TestPlatform platform;
-    platform.writeData("inp01.001", kExample);
+    test::TestServices services;
+    services.writeData("inp01.001", kExample);
     ThrowOnError diagnostics;
     const auto ignore = [](int, const Location&) {};
-    const fs::path path = platform.programFolder() / "data" / "inp01.001";
+    const fs::path path = services.programFolder() / "data" / "inp01.001";
     const ProblemList list = readProblemFile(path, diagnostics, ignore);
     EXPECT_EQ(list.count, 2);
 
-    platform.writeData("inp01.002", "1\r\n1,1,abc,10,1,1,1\r\n");
-    const fs::path bad = platform.programFolder() / "data" / "inp01.002";
+    services.writeData("inp01.002", "1\r\n1,1,abc,10,1,1,1\r\n");
+    const fs::path bad = services.programFolder() / "data" / "inp01.002";
     EXPECT_EQ(failureOf([&] { readProblemFile(bad, diagnostics, ignore); }),
               bad.string() + ":2:3: \"abc\" is not a number (type of problem 1)");
 
-    const fs::path missing = platform.programFolder() / "data" / "inp01.003";
+    const fs::path missing = services.programFolder() / "data" / "inp01.003";
     const std::string message = failureOf([&] { readProblemFile(missing, diagnostics, ignore); });
     EXPECT_EQ(message.rfind("cannot open the problem file " + missing.string(), 0), 0u) << message;
 }

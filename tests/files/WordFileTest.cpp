@@ -2,7 +2,7 @@
 #include "files/WordFile.h"
 
 #include "tests/files/FileTestSupport.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -153,13 +153,13 @@ TEST(WordFile, DecodesWindows1252AndUtf8Alike) {
 }
 
 TEST(WordFile, ReadsFromTheDataFolderOrNamesTheMissingFile) {
-    test::TestPlatform platform;
-    platform.writeNumberedWords("english.wds");
+    test::TestServices services;
+    services.writeNumberedWords("english.wds");
     ThrowOnError diagnostics;
-    const fs::path path = platform.programFolder() / "data" / "english.wds";
+    const fs::path path = services.programFolder() / "data" / "english.wds";
     EXPECT_EQ(readWordFile(path, diagnostics).words[40], test::W(40));
 
-    const fs::path missing = platform.programFolder() / "data" / "german.wds";
+    const fs::path missing = services.programFolder() / "data" / "german.wds";
     const std::string message = failureOf([&] { readWordFile(missing, diagnostics); });
     EXPECT_NE(message.find(missing.string()), std::string::npos) << message;
 }

@@ -1,7 +1,7 @@
 // The boundary between Qt's event loop and the model, on a small window of its own: what
 // happens when a handler fails, when a tick falls inside a handler, and the platform's boxes.
 #include "tests/gui/MessageBoxes.h"
-#include "ui/qt/QtPlatform.h"
+#include "ui/qt/QtServices.h"
 #include "ui/qt/QtWindow.h"
 
 #include <QPushButton>
@@ -89,7 +89,7 @@ TEST(Binding, ATickThatFallsInsideAHandlerWaitsForItToFinish) {
 }
 
 TEST(Binding, ThePlatformsMessageBoxIsModalWithTheTitleAndOneOkButton) {
-    QtPlatform platform;
+    QtServices services;
     QString title, text;
     QMessageBox::StandardButtons buttons;
     bool modal = false;
@@ -100,7 +100,7 @@ TEST(Binding, ThePlatformsMessageBoxIsModalWithTheTitleAndOneOkButton) {
         modal = box.isModal();
     });
 
-    platform.showMessage("tovask", "Mistake in data entry on problem 7");
+    services.showMessage("tovask", "Mistake in data entry on problem 7");
 
     EXPECT_EQ(title, "tovask");
     EXPECT_EQ(text, "Mistake in data entry on problem 7");

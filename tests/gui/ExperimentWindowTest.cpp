@@ -2,7 +2,7 @@
 // and the window shows what the model holds, scaled to its size.
 #include "core/Experiment.h"
 #include "tests/gui/ScrollBarThumb.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 #include "ui/qt/QtWindow.h"
 
 #include <QComboBox>
@@ -27,8 +27,8 @@ QString q(const std::string& s) {
 class ExperimentWindow : public ::testing::Test {
 protected:
     ExperimentWindow() {
-        platform.writeNumberedWords();
-        platform.writeData("inp01.001", "2\r\n1,1,11,10,1,1.5,2\r\n2,2,21,8,1,2,2\r\n");
+        services.writeNumberedWords();
+        services.writeData("inp01.001", "2\r\n1,1,11,10,1,1.5,2\r\n2,2,21,8,1,2,2\r\n");
         window.deliver([this] { experiment.Experiment_Load(); });
         // 0.1 pixel per twip: the width decides.
         window.resize(1850, 1100);
@@ -65,8 +65,8 @@ protected:
         ASSERT_EQ(experiment.pn, 1);
     }
 
-    test::TestPlatform platform;
-    Experiment experiment{platform};
+    test::TestServices services;
+    Experiment experiment{services};
     qt::QtWindow window{experiment.form, Experiment::kDesignWidth, Experiment::kDesignHeight};
     int changes = 0;
 };
@@ -81,7 +81,7 @@ TEST_F(ExperimentWindow, AClickOnContinueLeavesTheParameterScreen) {
     auto* logo = widget<QLabel>("TARVlogo");
     EXPECT_TRUE(logo->isVisible());
     EXPECT_EQ(logo->pixmap().width(), logo->width()); // the logo, scaled to its box
-    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(ExperimentWindow, TheParameterScreenShowsTheModelsTextsAndTakesWhatIsTyped) {

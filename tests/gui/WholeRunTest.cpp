@@ -4,7 +4,7 @@
 // for the same run (tests/scenario/whole_run_inp02: the same slider values, the same draws).
 #include "core/Experiment.h"
 #include "tests/gui/ScrollBarThumb.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 #include "ui/qt/QtWindow.h"
 #include "ui/qt/Scaling.h"
 
@@ -33,8 +33,8 @@ std::string fileBytes(const std::string& path) {
 class WholeRun : public ::testing::Test {
 protected:
     WholeRun() {
-        platform.copyBundled("english.wds");
-        platform.copyBundled("inp02.001");
+        services.copyBundled("english.wds");
+        services.copyBundled("inp02.001");
         window.deliver([this] { experiment.Experiment_Load(); });
         window.resize(1850, 1100); // 0.1 pixel per twip
         window.show();
@@ -94,8 +94,8 @@ protected:
         ASSERT_EQ(experiment.AllocationSlider.value(), target);
     }
 
-    test::TestPlatform platform;
-    Experiment experiment{platform};
+    test::TestServices services;
+    Experiment experiment{services};
     qt::QtWindow window{experiment.form, Experiment::kDesignWidth, Experiment::kDesignHeight};
 };
 
@@ -141,7 +141,7 @@ TEST_F(WholeRun, ThroughTheWidgetsWritesTheScenarioRunnersResultsAndShowsThePlay
 
     const std::string expected = fileBytes(TOVASK_SCENARIO_DIR "/whole_run_inp02.out02.001");
     ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(platform.readData("out02.001"), expected);
+    EXPECT_EQ(services.readData("out02.001"), expected);
 
     // The second hold point, then task 2 is played out.
     experimenterKey();
@@ -153,7 +153,7 @@ TEST_F(WholeRun, ThroughTheWidgetsWritesTheScenarioRunnersResultsAndShowsThePlay
     click();
     ASSERT_EQ(experiment.Stage, 9);
     ASSERT_EQ(experiment.pn, 2);
-    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(services.messages.empty());
 
     // The played-out screen shows the model's captions, where the model puts them.
     const std::pair<const char*, const ui::Label*> labels[] = {

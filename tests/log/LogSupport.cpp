@@ -7,12 +7,12 @@
 namespace tovask::test {
 
 LoggedRun::LoggedRun(int problems) : count(problems) {
-    platform.writeNumberedWords();
+    services.writeNumberedWords();
     std::string file = std::to_string(problems) + "\r\n";
     for (int p = 1; p <= problems; ++p)
         file += std::to_string(p) + "," + std::to_string(100 + p) + ",11," +
                 std::to_string(10 + p) + ",1,0.5,2\r\n";
-    platform.writeData("inp01.001", file);
+    services.writeData("inp01.001", file);
     x.Experiment_Load();
     x.ReadTimeInput.setText("1");
     x.TimeToWait.setText("1");

@@ -4,7 +4,7 @@
 
 #include "core/Experiment.h"
 #include "files/RunLog.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 
 #include <chrono>
 #include <cstdint>
@@ -51,12 +51,12 @@ public:
     // Every problem answered (moving the slider to 100 + 10 p) and the results click.
     void toResults();
 
-    std::string logText() const { return platform.readData("out01.001.log"); }
+    std::string logText() const { return services.readData("out01.001.log"); }
     ReadRunLog log() const { return parseRunLog(logText(), "out01.001.log"); }
 
     FakeClock clock;
-    TestPlatform platform;
-    Experiment x{platform, clock};
+    TestServices services;
+    Experiment x{services, clock};
     int count;
 };
 

@@ -1,6 +1,7 @@
 // What a run records in its log, and that neither a log nor a results file that cannot be
 // written loses an answer.
-#include "core/Failure.h"
+#include "base/Failure.h"
+#include "base/Numbers.h"
 #include "files/RunLog.h"
 #include "tests/log/LogSupport.h"
 
@@ -25,8 +26,8 @@ TEST(RunRecord, NothingIsLoggedBeforeTheRunStarts) {
     run.click();
     run.x.WindowClosed();
     EXPECT_EQ(run.x.Stage, 0);
-    EXPECT_FALSE(fs::exists(run.platform.programFolder() / "data" / "outmissing.001.log"));
-    EXPECT_FALSE(fs::exists(run.platform.programFolder() / "data" / "out01.001.log"));
+    EXPECT_FALSE(fs::exists(run.services.programFolder() / "data" / "outmissing.001.log"));
+    EXPECT_FALSE(fs::exists(run.services.programFolder() / "data" / "out01.001.log"));
 }
 
 TEST(RunRecord, StartsWithTheParametersOfTheRun) {
@@ -120,7 +121,7 @@ TEST(RunRecord, RecordsTheKeyTheResultsAndThePlayingOut) {
 
     const auto written = eventsNamed(log, logged::kResultsWritten);
     ASSERT_EQ(written.size(), 1u);
-    EXPECT_EQ(written[0].value, (run.platform.programFolder() / "data" / "out01.001").string());
+    EXPECT_EQ(written[0].value, (run.services.programFolder() / "data" / "out01.001").string());
 
     const auto played = eventsNamed(log, logged::kPlayedOut);
     ASSERT_EQ(played.size(), 1u);
@@ -149,10 +150,10 @@ TEST(RunRecord, RecordsAWindowClosedDuringTheRun) {
 
 TEST(RunRecord, AnEarlierRunsLogIsKept) {
     LoggedRun run(1);
-    run.platform.writeData("out01.001.log", "the log of an earlier run\n");
+    run.services.writeData("out01.001.log", "the log of an earlier run\n");
     run.toResults();
     int kept = 0;
-    for (const auto& entry : fs::directory_iterator(run.platform.programFolder() / "data"))
+    for (const auto& entry : fs::directory_iterator(run.services.programFolder() / "data"))
         kept += entry.path().filename().string().rfind("out01.001.log.earlier-", 0) == 0;
     EXPECT_EQ(kept, 1);
     EXPECT_EQ(eventsNamed(run.log(), logged::kProblemAnswered).size(), 1u);
@@ -165,8 +166,8 @@ TEST(RunRecord, ARunWithoutALogGoesOnAndSaysSoOnce) {
         run.click();
     }
     EXPECT_EQ(run.x.Stage, 1);
-    ASSERT_EQ(run.platform.messages.size(), 1u);
-    EXPECT_TRUE(contains(run.platform.messages[0].second, "without a run log"));
+    ASSERT_EQ(run.services.messages.size(), 1u);
+    EXPECT_TRUE(contains(run.services.messages[0].second, "without a run log"));
     run.click();
     run.tick(run.x.ReadInstructionsTimer);
     run.ctrlC();
@@ -174,8 +175,8 @@ TEST(RunRecord, ARunWithoutALogGoesOnAndSaysSoOnce) {
     run.answer({});
     run.answer({});
     run.click();
-    EXPECT_EQ(run.platform.messages.size(), 1u);
-    EXPECT_EQ(run.platform.readData("out01.001").substr(0, 2), "pn");
+    EXPECT_EQ(run.services.messages.size(), 1u);
+    EXPECT_EQ(run.services.readData("out01.001").substr(0, 2), "pn");
 }
 
 // The answers of a run whose results file cannot be written, and a reference run that writes it.
@@ -199,9 +200,9 @@ TEST(UnwritableResults, AFileSizeLimitIsShownTheAnswersAreLoggedAndTheNextClickW
     }
     EXPECT_EQ(r.run.x.Stage, 6);
     EXPECT_EQ(r.run.x.KeyArmed, 0); // the playing out cannot start before the results exist
-    EXPECT_FALSE(fs::exists(r.run.platform.programFolder() / "data" / "out01.001"));
+    EXPECT_FALSE(fs::exists(r.run.services.programFolder() / "data" / "out01.001"));
     int resultsMessages = 0, logMessages = 0;
-    for (const auto& [title, text] : r.run.platform.messages) {
+    for (const auto& [title, text] : r.run.services.messages) {
         resultsMessages += contains(text, "cannot write") && contains(text, "out01.001:");
         logMessages += contains(text, "run log");
     }
@@ -213,7 +214,7 @@ TEST(UnwritableResults, AFileSizeLimitIsShownTheAnswersAreLoggedAndTheNextClickW
         EXPECT_EQ(answered[static_cast<std::size_t>(p - 1)].value, exactText(*r.run.x.all[p]));
 
     r.run.click(); // the limit is gone
-    EXPECT_EQ(r.run.platform.readData("out01.001"), r.reference.platform.readData("out01.001"));
+    EXPECT_EQ(r.run.services.readData("out01.001"), r.reference.services.readData("out01.001"));
     EXPECT_EQ(r.run.x.KeyArmed, 1);
     EXPECT_EQ(eventsNamed(r.run.log(), logged::kResultsWritten).size(), 1u);
 }
@@ -222,21 +223,21 @@ TEST(UnwritableResults, AReadOnlyFolderIsShownLoggedAndTheNextClickWrites) {
     if (geteuid() == 0)
         GTEST_SKIP() << "the superuser writes into a read-only folder";
     BlockedResults r;
-    const fs::path data = r.run.platform.programFolder() / "data";
+    const fs::path data = r.run.services.programFolder() / "data";
     fs::permissions(data, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     r.run.click();
     fs::permissions(data, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(r.run.x.Stage, 6);
-    ASSERT_EQ(r.run.platform.messages.size(), 1u);
-    EXPECT_TRUE(contains(r.run.platform.messages[0].second, "cannot write"));
+    ASSERT_EQ(r.run.services.messages.size(), 1u);
+    EXPECT_TRUE(contains(r.run.services.messages[0].second, "cannot write"));
     const auto failed = eventsNamed(r.run.log(), logged::kResultsFailed);
     ASSERT_EQ(failed.size(), 1u);
-    EXPECT_EQ(failed[0].detail, r.run.platform.messages[0].second);
+    EXPECT_EQ(failed[0].detail, r.run.services.messages[0].second);
     EXPECT_EQ(eventsNamed(r.run.log(), logged::kProblemAnswered).size(), 4u);
 
     r.run.click();
-    EXPECT_EQ(r.run.platform.readData("out01.001"), r.reference.platform.readData("out01.001"));
+    EXPECT_EQ(r.run.services.readData("out01.001"), r.reference.services.readData("out01.001"));
 }
 
 } // namespace

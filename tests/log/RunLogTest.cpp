@@ -1,10 +1,11 @@
 // The run log file itself: its time stamps, its CSV, the detail pairs, exact numbers, the file
 // on disk and reading it back after a run that broke.
 #include "files/RunLog.h"
-#include "core/Failure.h"
-#include "files/Platform.h"
+#include "base/Failure.h"
+#include "base/Numbers.h"
+#include "files/OperatingSystem.h"
 #include "tests/log/LogSupport.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ TEST(RunLogTime, IsLocalIso8601WithMillisecondsAndOffset) {
 
 TEST(RunLogTime, SystemClockOffsetMatchesTheLocalZone) {
     const auto now = system_clock::now();
-    const seconds offset = platform::utcOffset(now);
+    const seconds offset = os::utcOffset(now);
     EXPECT_EQ(offset.count() % 60, 0);
     EXPECT_LE(std::abs(offset.count()), 14 * 3600);
 }
@@ -90,8 +91,8 @@ TEST(RunLogNumbers, ReadBackExactly) {
 
 class RunLogFile : public ::testing::Test {
 protected:
-    fs::path path() const { return platform.programFolder() / "data" / "out01.001.log"; }
-    TestPlatform platform;
+    fs::path path() const { return services.programFolder() / "data" / "out01.001.log"; }
+    TestServices services;
     FakeClock clock;
 };
 
@@ -103,7 +104,7 @@ TEST_F(RunLogFile, WritesTheHeaderAndOneLinePerEvent) {
         log.record({6, logged::kResultsFailed, std::nullopt, "C:\\data,1", "no \"room\""});
         EXPECT_EQ(log.msSinceStart(), 1500);
     }
-    EXPECT_EQ(platform.readData("out01.001.log"),
+    EXPECT_EQ(services.readData("out01.001.log"),
               "wall_clock_time,ms_since_start,stage,event,problem,value,detail\n"
               "2024-03-05T14:07:10.542+01:00,1500,3,slider,2,480,all=5.2 by=subject\n"
               "2024-03-05T14:07:10.542+01:00,1500,6,results_failed,,\"C:\\data,1\","
@@ -111,16 +112,16 @@ TEST_F(RunLogFile, WritesTheHeaderAndOneLinePerEvent) {
 }
 
 TEST_F(RunLogFile, KeepsAnEarlierLogOfTheSameName) {
-    platform.writeData("out01.001.log", "earlier run\n");
+    services.writeData("out01.001.log", "earlier run\n");
     RunLog log(path(), clock);
     int kept = 0;
-    for (const auto& entry : fs::directory_iterator(platform.programFolder() / "data"))
+    for (const auto& entry : fs::directory_iterator(services.programFolder() / "data"))
         if (entry.path().filename().string().rfind("out01.001.log.earlier-", 0) == 0) {
             ++kept;
-            EXPECT_EQ(platform.readData(entry.path().filename().string()), "earlier run\n");
+            EXPECT_EQ(services.readData(entry.path().filename().string()), "earlier run\n");
         }
     EXPECT_EQ(kept, 1);
-    EXPECT_EQ(platform.readData("out01.001.log"), std::string(RunLog::kHeader) + "\n");
+    EXPECT_EQ(services.readData("out01.001.log"), std::string(RunLog::kHeader) + "\n");
 }
 
 TEST_F(RunLogFile, AFailedLineLeavesNoPieceAndTheNextLineFollows) {
@@ -133,7 +134,7 @@ TEST_F(RunLogFile, AFailedLineLeavesNoPieceAndTheNextLineFollows) {
         EXPECT_EQ(fs::file_size(path()), before);
     }
     log.record({3, logged::kSlider, 1, "510", "all=4.9 by=subject"});
-    const ReadRunLog back = parseRunLog(platform.readData("out01.001.log"), "log");
+    const ReadRunLog back = parseRunLog(services.readData("out01.001.log"), "log");
     ASSERT_EQ(back.events.size(), 1u);
     EXPECT_EQ(back.events[0].value, "510");
     EXPECT_TRUE(back.damagedLines.empty());
@@ -141,7 +142,7 @@ TEST_F(RunLogFile, AFailedLineLeavesNoPieceAndTheNextLineFollows) {
 }
 
 TEST_F(RunLogFile, CannotBeCreatedWhereNoFileCanBe) {
-    EXPECT_THROW(RunLog(platform.programFolder() / "missing" / "out01.001.log", clock), Failure);
+    EXPECT_THROW(RunLog(services.programFolder() / "missing" / "out01.001.log", clock), Failure);
 }
 
 TEST(RunLogRead, RefusesATextThatIsNoRunLog) {

@@ -1,8 +1,8 @@
 // Under a locale whose decimal mark is a comma, every number text still uses a point.
+#include "base/Numbers.h"
 #include "files/Diagnostics.h"
 #include "files/ProblemFile.h"
 #include "files/ResultsFile.h"
-#include "tasks/Numbers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Number texts, whole-number conversion, number parsing and the three amount rules.
-#include "tasks/Numbers.h"
-#include "core/Failure.h"
+#include "base/Numbers.h"
+#include "base/Failure.h"
 #include "tests/support/FailureOf.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The run's generator: the same sequence on every platform, values in [0, 1).
-#include "tasks/Random.h"
+#include "base/Random.h"
 
 #include <gtest/gtest.h>
 

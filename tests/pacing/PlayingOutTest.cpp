@@ -68,7 +68,7 @@ TEST(StageEight, PlaysOutTheSubjectsDivisionOnEitherSide) {
         EXPECT_EQ(x.Continue.caption(), W(31));
         EXPECT_EQ(x.form.caption(), W(20));
         EXPECT_EQ(x.pn, task);
-        EXPECT_TRUE(run.platform.messages.empty());
+        EXPECT_TRUE(run.services.messages.empty());
     }
     EXPECT_EQ(revs, (std::set<int>{0, 1}));
 }
@@ -126,10 +126,10 @@ TEST(StageEight, APairSideNamesBothMembers) {
 TEST(StageEight, UnequalPairRatesAreReportedAgainWhenPlayedOut) {
     Session run({"1,1,21,10,1,1,2", "2,1,11,10,1,1,1"});
     run.toTaskNumber();
-    ASSERT_EQ(run.platform.messages.size(), 1u); // at presentation
+    ASSERT_EQ(run.services.messages.size(), 1u); // at presentation
     run.click();
-    ASSERT_EQ(run.platform.messages.size(), 2u);
-    EXPECT_EQ(run.platform.messages[1],
+    ASSERT_EQ(run.services.messages.size(), 2u);
+    EXPECT_EQ(run.services.messages[1],
               (std::pair<std::string, std::string>{"tovask", "Error in data in problem 1"}));
     ASSERT_EQ(run.x.Stage, 9);
     // Side two at e(2) = 1, the lower-numbered member's rate.
@@ -177,26 +177,26 @@ TEST(StageEight, RefusesANumberThatIsNoTask) {
     run.toTaskNumber();
     for (const char* text : {"abc", "", "0", "0.4", "-1", "4", "3.5", "101", "1000", "2x"}) {
         SCOPED_TRACE(text);
-        run.platform.messages.clear();
+        run.services.messages.clear();
         run.x.TaskNumber.setText(text);
         const std::string before = snapshot(run.x);
         run.click();
-        ASSERT_EQ(run.platform.messages.size(), 1u);
-        EXPECT_EQ(run.platform.messages[0].first, "tovask");
-        EXPECT_NE(run.platform.messages[0].second.find(std::string("\"") + text + "\""),
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        EXPECT_EQ(run.services.messages[0].first, "tovask");
+        EXPECT_NE(run.services.messages[0].second.find(std::string("\"") + text + "\""),
                   std::string::npos)
-            << run.platform.messages[0].second;
+            << run.services.messages[0].second;
         EXPECT_EQ(snapshot(run.x), before);
         EXPECT_EQ(run.x.Stage, 8);
         EXPECT_TRUE(run.x.PlayingOutFrame.visible());
     }
-    run.platform.messages.clear();
+    run.services.messages.clear();
     run.x.TaskNumber.setText("2");
     run.click();
     EXPECT_EQ(run.x.Stage, 9);
     EXPECT_EQ(run.x.pn, 2);
     EXPECT_EQ(run.x.AllocationOne.caption(), "5" + W(5) + Name(1));
-    EXPECT_TRUE(run.platform.messages.empty());
+    EXPECT_TRUE(run.services.messages.empty());
 }
 
 TEST(StageNine, FurtherClicksChangeNothing) {
@@ -210,7 +210,7 @@ TEST(StageNine, FurtherClicksChangeNothing) {
     run.key(kCtrlC);
     run.x.TaskNumber.setText("2");
     EXPECT_EQ(snapshot(run.x), before);
-    EXPECT_TRUE(run.platform.messages.empty());
+    EXPECT_TRUE(run.services.messages.empty());
 }
 
 } // namespace

@@ -92,8 +92,8 @@ protected:
         return dumpState(experiment, messages, ended);
     }
 
-    HeadlessPlatform platform{"unused"};
-    Experiment experiment{platform};
+    HeadlessServices services{"unused"};
+    Experiment experiment{services};
 };
 
 TEST_F(DumpTest, ListsEveryControlWithTheFieldsOfItsKind) {

@@ -1,7 +1,7 @@
 // The runner loop: load first, each line done as it is read, and the three ways a script stops.
 #include "tools/script/Runner.h"
 
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ protected:
         return line.find(part) != std::string::npos;
     }
 
-    test::TestPlatform folder; // only its program folder is used
+    test::TestServices folder; // only its program folder is used
     std::ostringstream out, err;
     Runner runner{folder.programFolder(), out, err};
 };

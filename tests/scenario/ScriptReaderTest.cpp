@@ -1,7 +1,7 @@
 // The script reader: what a line says on its own, and what the window refuses.
 #include "tools/script/ScriptReader.h"
 
-#include "tools/script/HeadlessPlatform.h"
+#include "tools/script/HeadlessServices.h"
 
 #include <gtest/gtest.h>
 
@@ -86,8 +86,8 @@ TEST(ScriptReader, RefusesMalformedLinesSayingWhy) {
 }
 
 TEST(ScriptReader, RefusesWhatTheWindowForbids) {
-    HeadlessPlatform platform("unused");
-    Experiment experiment(platform);
+    HeadlessServices services("unused");
+    Experiment experiment(services);
     experiment.Experiment_Load();
     const auto why = [&](const std::string& line) {
         const auto bad = refusal(eventOf(line), 5, experiment);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Failure.h"
+#include "base/Failure.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 // subject or an experimenter takes.
 
 #include "core/Experiment.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
 
@@ -52,8 +52,8 @@ class Session {
 public:
     // Reading time and time to wait are 1 second unless a test says otherwise.
     explicit Session(const std::vector<std::string>& problems) {
-        platform.writeNumberedWords();
-        platform.writeData("inp01.001", problemFile(problems));
+        services.writeNumberedWords();
+        services.writeData("inp01.001", problemFile(problems));
         x.Experiment_Load();
         x.ReadTimeInput.setText("1");
         x.TimeToWait.setText("1");
@@ -122,13 +122,13 @@ public:
 
     std::vector<std::string> messageTexts() const {
         std::vector<std::string> texts;
-        for (const auto& [title, text] : platform.messages)
+        for (const auto& [title, text] : services.messages)
             texts.push_back(text);
         return texts;
     }
 
-    TestPlatform platform;
-    Experiment x{platform};
+    TestServices services;
+    Experiment x{services};
 };
 
 // Every property of every control, the window caption and the stage variables: whatever a

@@ -18,7 +18,7 @@ const std::string kHeader =
 // Names in data/ that start with the prefix, the run log (".log") aside.
 std::vector<std::string> DataFiles(const Session& run, const std::string& prefix) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(run.platform.programFolder() / "data")) {
+    for (const auto& entry : fs::directory_iterator(run.services.programFolder() / "data")) {
         const std::string name = entry.path().filename().string();
         const bool log = name.size() >= 4 && name.compare(name.size() - 4, 4, ".log") == 0;
         if (name.rfind(prefix, 0) == 0 && !log)
@@ -109,9 +109,9 @@ TEST(StageFive, AnUnusableTimeToWaitIsRefusedUntilCorrected) {
     ASSERT_EQ(run.x.Stage, 5);
     run.x.TimeToWait.setText("0");
     run.click();
-    ASSERT_EQ(run.platform.messages.size(), 1u);
-    EXPECT_EQ(run.platform.messages[0].first, "tovask");
-    EXPECT_NE(run.platform.messages[0].second.find("\"0\""), std::string::npos);
+    ASSERT_EQ(run.services.messages.size(), 1u);
+    EXPECT_EQ(run.services.messages[0].first, "tovask");
+    EXPECT_NE(run.services.messages[0].second.find("\"0\""), std::string::npos);
     EXPECT_EQ(run.x.pn, 1);
     EXPECT_FALSE(run.x.AllocationSlider.visible());
     EXPECT_FALSE(run.x.rev[2].has_value());
@@ -122,7 +122,7 @@ TEST(StageFive, AnUnusableTimeToWaitIsRefusedUntilCorrected) {
     EXPECT_EQ(run.x.pn, 2);
     EXPECT_EQ(run.x.Stage, 3);
     EXPECT_TRUE(run.x.AllocationSlider.visible());
-    EXPECT_EQ(run.platform.messages.size(), 1u);
+    EXPECT_EQ(run.services.messages.size(), 1u);
 }
 
 // The results file as an analysis script reads it. The random draws are read off the screen:
@@ -171,17 +171,17 @@ protected:
 TEST_F(ResultsFile, HoldsAHeaderAndOneLinePerProblem) {
     answer();
     run.click();
-    EXPECT_EQ(run.platform.readData("out01.001"), expected());
-    EXPECT_TRUE(run.platform.messages.empty());
+    EXPECT_EQ(run.services.readData("out01.001"), expected());
+    EXPECT_TRUE(run.services.messages.empty());
 }
 
 TEST_F(ResultsFile, ASecondClickWritesTheSameFileAgain) {
     answer();
     run.click();
-    const std::string first = run.platform.readData("out01.001");
+    const std::string first = run.services.readData("out01.001");
     run.click();
     EXPECT_EQ(run.x.Stage, 6);
-    EXPECT_EQ(run.platform.readData("out01.001"), first);
+    EXPECT_EQ(run.services.readData("out01.001"), first);
     EXPECT_EQ(first, expected());
     // The run's own file is not kept as an earlier one.
     EXPECT_EQ(DataFiles(run, "out"), (std::vector<std::string>{"out01.001"}));
@@ -189,30 +189,30 @@ TEST_F(ResultsFile, ASecondClickWritesTheSameFileAgain) {
 
 TEST_F(ResultsFile, AnEarlierRunsFileIsKeptUnderANewName) {
     const std::string earlier = kHeader + "1 14 21 10 1 1.5 1.5 0 0 1\r\n";
-    run.platform.writeData("out01.001", earlier);
+    run.services.writeData("out01.001", earlier);
     answer();
     run.click();
     run.click();
-    EXPECT_EQ(run.platform.readData("out01.001"), expected());
+    EXPECT_EQ(run.services.readData("out01.001"), expected());
     const auto files = DataFiles(run, "out01.001");
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0], "out01.001");
     EXPECT_NE(files[1].find(".earlier-"), std::string::npos) << files[1];
-    EXPECT_EQ(run.platform.readData(files[1]), earlier);
+    EXPECT_EQ(run.services.readData(files[1]), earlier);
 }
 
 // A results file that cannot be written: the run stays in stage 6 with the key unarmed, and
 // once the obstacle is gone the next click writes the whole file.
 TEST_F(ResultsFile, AFailedWriteIsReportedAndTheNextClickTriesAgain) {
-    const fs::path obstacle = run.platform.programFolder() / "data" / "out01.001";
+    const fs::path obstacle = run.services.programFolder() / "data" / "out01.001";
     fs::create_directory(obstacle);
-    run.platform.writeData("out01.001/inside", "x");
+    run.services.writeData("out01.001/inside", "x");
     answer();
     run.click();
-    ASSERT_EQ(run.platform.messages.size(), 1u);
-    EXPECT_EQ(run.platform.messages[0].first, "tovask");
-    EXPECT_NE(run.platform.messages[0].second.find("out01.001"), std::string::npos)
-        << run.platform.messages[0].second;
+    ASSERT_EQ(run.services.messages.size(), 1u);
+    EXPECT_EQ(run.services.messages[0].first, "tovask");
+    EXPECT_NE(run.services.messages[0].second.find("out01.001"), std::string::npos)
+        << run.services.messages[0].second;
     EXPECT_EQ(run.x.Stage, 6);
     EXPECT_EQ(run.x.KeyArmed, 0);
     EXPECT_EQ(run.x.form.caption(), W(21));
@@ -223,8 +223,8 @@ TEST_F(ResultsFile, AFailedWriteIsReportedAndTheNextClickTriesAgain) {
 
     fs::remove_all(obstacle);
     run.click();
-    EXPECT_EQ(run.platform.messages.size(), 1u);
-    EXPECT_EQ(run.platform.readData("out01.001"), expected());
+    EXPECT_EQ(run.services.messages.size(), 1u);
+    EXPECT_EQ(run.services.readData("out01.001"), expected());
     EXPECT_EQ(run.x.KeyArmed, 1);
     EXPECT_EQ(run.x.form.caption(), W(20));
     run.key(kCtrlC);
@@ -233,11 +233,11 @@ TEST_F(ResultsFile, AFailedWriteIsReportedAndTheNextClickTriesAgain) {
 
 TEST(ResultsFileName, FollowsTheDataFileText) {
     Session run({"1,1,11,10,1,1,1"});
-    run.platform.writeData("inpA7.001", problemFile({"1,5,13,4,1,1,1"}));
+    run.services.writeData("inpA7.001", problemFile({"1,5,13,4,1,1,1"}));
     run.x.InputDataFile.setText("A7");
     run.writeResults();
     EXPECT_EQ(DataFiles(run, "out"), (std::vector<std::string>{"outA7.001"}));
-    EXPECT_EQ(run.platform.readData("outA7.001").substr(kHeader.size(), 14), "1 5 13 4 1 1 1");
+    EXPECT_EQ(run.services.readData("outA7.001").substr(kHeader.size(), 14), "1 5 13 4 1 1 1");
 }
 
 } // namespace

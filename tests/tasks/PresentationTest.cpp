@@ -105,7 +105,7 @@ TEST(Presentation, EachTypeShowsItsGroupsRatesAndBarsOnBothSides) {
             EXPECT_TRUE(x.WaitTimer.enabled());
             EXPECT_EQ(x.Stage, 3);
             EXPECT_FALSE(x.AllocationInstructions.visible());
-            EXPECT_TRUE(run.platform.messages.empty());
+            EXPECT_TRUE(run.services.messages.empty());
             run.confirm();
         }
         EXPECT_EQ(seen.size(), 4u) << "the random sequence no longer covers every placement";
@@ -170,8 +170,8 @@ TEST(Presentation, UnequalPairRatesAreReportedAndTheLowerMemberPays) {
         Session run({"1,1," + std::to_string(c.type) + ",10," + c.rates, "2,1,11,10,1,1,1"});
         run.release();
         run.present();
-        ASSERT_EQ(run.platform.messages.size(), 1u);
-        EXPECT_EQ(run.platform.messages[0],
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        EXPECT_EQ(run.services.messages[0],
                   (std::pair<std::string, std::string>{"tovask", "Error in data in problem 1"}));
         EXPECT_FLOAT_EQ(run.x.MoneyTwoTwo.width(), static_cast<float>(4375 * c.rateTwo));
         EXPECT_FLOAT_EQ(run.x.MoneyTwoOne.width(), static_cast<float>(4375 * c.rateTwo));
@@ -180,7 +180,7 @@ TEST(Presentation, UnequalPairRatesAreReportedAndTheLowerMemberPays) {
         EXPECT_TRUE(run.x.AllocationSlider.visible());
         run.confirm();
         run.present();
-        EXPECT_EQ(run.platform.messages.size(), 1u); // a good problem raises nothing
+        EXPECT_EQ(run.services.messages.size(), 1u); // a good problem raises nothing
     }
 }
 

@@ -1,7 +1,7 @@
 // A run of ten problems driven live through a pipe is killed with SIGKILL at many points; each
 // time tovask-recover rebuilds, from the log left behind, the results line of every problem
 // answered before the kill, byte for byte as the complete run writes it.
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 #include "tests/tools/Process.h"
 
 #include <gtest/gtest.h>
@@ -63,16 +63,16 @@ std::vector<Step> script() {
 
 class KilledRun : public ::testing::Test {
 protected:
-    static void prepare(const TestPlatform& folder) {
+    static void prepare(const TestServices& folder) {
         folder.copyBundled("english.wds");
         folder.writeData("inp01.001", kProblems);
     }
-    static std::vector<std::string> runner(const TestPlatform& folder) {
+    static std::vector<std::string> runner(const TestServices& folder) {
         return {TOVASK_SCRIPT_EXE, "--program-dir", folder.programFolder().string()};
     }
     // The results file of the run played to its end.
     static std::vector<std::string> completeLines() {
-        TestPlatform folder;
+        TestServices folder;
         prepare(folder);
         Process run(runner(folder));
         for (const Step& step : script())
@@ -104,7 +104,7 @@ TEST_F(KilledRun, RecoveryFindsEveryAnswerGivenBeforeTheKill) {
         const int answered = steps[killAfter].answered;
         SCOPED_TRACE("killed after line " + std::to_string(killAfter + 1) + " (" +
                      std::to_string(answered) + " answered)");
-        TestPlatform folder;
+        TestServices folder;
         prepare(folder);
         {
             Process run(runner(folder));

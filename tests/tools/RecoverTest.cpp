@@ -1,8 +1,8 @@
 // Rebuilding results from a run log: what is rebuilt, what is refused, what is left out, and
 // where the rebuilt file goes.
-#include "core/Failure.h"
+#include "base/Failure.h"
 #include "files/RunLog.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 #include "tools/recover/Recovery.h"
 
 #include <gtest/gtest.h>
@@ -31,10 +31,10 @@ const std::string kShownTwo =
 
 class Recover : public ::testing::Test {
 protected:
-    Recover() { platform.writeData("inp01.001", kProblems); }
+    Recover() { services.writeData("inp01.001", kProblems); }
     fs::path writeLog(const std::string& text) const {
-        platform.writeData("out01.001.log", text);
-        return platform.programFolder() / "data" / "out01.001.log";
+        services.writeData("out01.001.log", text);
+        return services.programFolder() / "data" / "out01.001.log";
     }
     std::string refusal(const std::string& log) const {
         try {
@@ -44,7 +44,7 @@ protected:
         }
         return "(not refused)";
     }
-    TestPlatform platform;
+    TestServices services;
 };
 
 TEST_F(Recover, RebuildsTheLinesOfTheAnsweredProblemsOnly) {
@@ -55,8 +55,8 @@ TEST_F(Recover, RebuildsTheLinesOfTheAnsweredProblemsOnly) {
               "1 14 11 10 1 0.5 2 1 0 3.7\r\n");
     EXPECT_EQ(recovery.recovered.answered, std::vector<int>{1});
     EXPECT_TRUE(recovery.recovered.notes.empty());
-    EXPECT_EQ(recovery.problemFile, platform.programFolder() / "data" / "inp01.001");
-    EXPECT_EQ(recovery.resultsFile, platform.programFolder() / "data" / "out01.001");
+    EXPECT_EQ(recovery.problemFile, services.programFolder() / "data" / "inp01.001");
+    EXPECT_EQ(recovery.resultsFile, services.programFolder() / "data" / "out01.001");
 }
 
 TEST_F(Recover, RefusesWhatIsNoRunLog) {
@@ -70,15 +70,15 @@ TEST_F(Recover, RefusesWhatIsNoRunLog) {
 
 TEST_F(Recover, RefusesALogOfAnotherProblemFile) {
     // The amount of problem 1 changed after the run.
-    platform.writeData("inp01.001", "2\r\n1,14,11,12,1,0.5,2\r\n2,3,21,8,1,1.5,1.5\r\n");
+    services.writeData("inp01.001", "2\r\n1,14,11,12,1,0.5,2\r\n2,3,21,8,1,1.5,1.5\r\n");
     const std::string amount = refusal(kHeader + kParameters + kShownOne + kAnsweredOne);
     EXPECT_NE(amount.find("does not belong to the problem file"), std::string::npos) << amount;
     EXPECT_NE(amount.find("amount \"10\", the file gives 12"), std::string::npos) << amount;
     // A rate that differs only in single precision.
-    platform.writeData("inp01.001", "2\r\n1,14,11,10,1,0.50001,2\r\n2,3,21,8,1,1.5,1.5\r\n");
+    services.writeData("inp01.001", "2\r\n1,14,11,10,1,0.50001,2\r\n2,3,21,8,1,1.5,1.5\r\n");
     EXPECT_NE(refusal(kHeader + kParameters + kShownOne).find("second rate"), std::string::npos);
     // Another number of problems.
-    platform.writeData("inp01.001", "1\r\n1,14,11,10,1,0.5,2\r\n");
+    services.writeData("inp01.001", "1\r\n1,14,11,10,1,0.5,2\r\n");
     EXPECT_NE(refusal(kHeader + kParameters + kShownOne).find("the run had 2 problems"),
               std::string::npos);
 }
@@ -110,10 +110,10 @@ TEST_F(Recover, NotesAResultsFileTheRunWroteItself) {
 }
 
 TEST_F(Recover, TheRecoveredNameNeverOverwrites) {
-    const fs::path results = platform.programFolder() / "data" / "out01.001";
+    const fs::path results = services.programFolder() / "data" / "out01.001";
     EXPECT_EQ(recover::recoveredPath(results).filename(), "out01.001.recovered");
-    platform.writeData("out01.001.recovered", "an earlier recovery");
-    platform.writeData("out01.001.recovered-2", "another");
+    services.writeData("out01.001.recovered", "an earlier recovery");
+    services.writeData("out01.001.recovered-2", "another");
     EXPECT_EQ(recover::recoveredPath(results).filename(), "out01.001.recovered-3");
 }
 

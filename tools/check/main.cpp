@@ -1,7 +1,7 @@
 // tovask-check: checks the word files and problem files of a data folder before a session and
 // lists every fault found, one line each, without starting a run.
-#include "core/Failure.h"
-#include "files/Platform.h"
+#include "base/Failure.h"
+#include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 #include "tools/check/DataCheck.h"
 
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
 
     try {
         if (files.empty()) {
-            const fs::path data = programDir.value_or(platform::executableFolder()) / "data";
+            const fs::path data = programDir.value_or(os::executableFolder()) / "data";
             if (!fs::is_directory(data))
                 return cannotRun("there is no data folder " + data.string());
             files = dataFiles(data);

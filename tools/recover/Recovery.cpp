@@ -1,9 +1,9 @@
 #include "tools/recover/Recovery.h"
 
-#include "core/Failure.h"
+#include "base/Failure.h"
+#include "base/Numbers.h"
 #include "files/ResultsFile.h"
 #include "files/TextFile.h"
-#include "tasks/Numbers.h"
 
 #include <charconv>
 #include <map>
@@ -170,12 +170,7 @@ Recovery recoverLog(const fs::path& logFile) {
 fs::path recoveredPath(const fs::path& resultsFile) {
     fs::path base = resultsFile;
     base += ".recovered";
-    fs::path candidate = base;
-    for (int n = 2; fs::exists(candidate); ++n) {
-        candidate = base;
-        candidate += "-" + std::to_string(n);
-    }
-    return candidate;
+    return firstFreeName(base);
 }
 
 } // namespace tovask::recover

@@ -1,5 +1,5 @@
 // tovask-recover LOGFILE: rebuilds the results file of a run that broke from its run log.
-#include "core/Failure.h"
+#include "base/Failure.h"
 #include "files/TextFile.h"
 #include "tools/recover/Recovery.h"
 

@@ -4,7 +4,7 @@
 // dump and, when a failure has ended the run, its message.
 
 #include "core/Experiment.h"
-#include "tools/script/HeadlessPlatform.h"
+#include "tools/script/HeadlessServices.h"
 
 #include <optional>
 #include <string>

@@ -1,55 +1,11 @@
 #include "tools/script/Json.h"
 
-#include <array>
-#include <charconv>
+#include "base/Numbers.h"
+#include "base/Text.h"
+
 #include <cmath>
 
 namespace tovask::script {
-
-namespace {
-
-// The length of the valid UTF-8 sequence that starts at s[i], or 0 when the byte there starts
-// none (a stray continuation byte, a truncated sequence, an overlong form, a surrogate or a
-// value beyond U+10FFFF).
-std::size_t sequenceLength(std::string_view s, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    std::size_t length = 0;
-    std::uint32_t code = 0;
-    if (lead < 0x80)
-        return 1;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        code = lead & 0x1Fu;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        code = lead & 0x0Fu;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        code = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < length)
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        code = (code << 6) | (next & 0x3Fu);
-    }
-    static constexpr std::array<std::uint32_t, 5> smallest{0, 0, 0x80, 0x800, 0x10000};
-    if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return 0;
-    return length;
-}
-
-template <typename T> void appendShortest(std::string& out, T value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
-} // namespace
 
 void JsonWriter::beforeValue() {
     if (afterKey_) {
@@ -97,7 +53,7 @@ void JsonWriter::string(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const char c = text[i];
-        const std::size_t length = sequenceLength(text, i);
+        const std::size_t length = utf8SequenceLength(text, i);
         if (length == 0) {
             text_ += "\xEF\xBF\xBD"; // U+FFFD
             ++i;
@@ -159,19 +115,19 @@ void JsonWriter::number(float value) {
     if (!std::isfinite(value))
         return null();
     beforeValue();
-    appendShortest(text_, value);
+    text_ += exactText(value);
 }
 
 void JsonWriter::number(double value) {
     if (!std::isfinite(value))
         return null();
     beforeValue();
-    appendShortest(text_, value);
+    text_ += exactText(value);
 }
 
 void JsonWriter::integer(std::int64_t value) {
     beforeValue();
-    appendShortest(text_, value);
+    text_ += std::to_string(value);
 }
 
 } // namespace tovask::script

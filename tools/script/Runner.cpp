@@ -22,7 +22,7 @@ int exitCode(Status status) {
 }
 
 Runner::Runner(std::filesystem::path programFolder, std::ostream& out, std::ostream& err)
-    : platform_(std::move(programFolder)), experiment_(platform_), out_(out), err_(err) {}
+    : services_(std::move(programFolder)), experiment_(services_), out_(out), err_(err) {}
 
 template <typename Step> Status Runner::guarded(Step&& step) {
     std::optional<std::string> ended;
@@ -96,7 +96,7 @@ void Runner::act(const Event& event) {
 }
 
 void Runner::dump(const std::optional<std::string>& ended) {
-    out_ << dumpState(experiment_, platform_.takeMessages(), ended) << '\n';
+    out_ << dumpState(experiment_, services_.takeMessages(), ended) << '\n';
     out_.flush();
 }
 

@@ -4,7 +4,7 @@
 // each), bad lines to the error stream.
 
 #include "core/Experiment.h"
-#include "tools/script/HeadlessPlatform.h"
+#include "tools/script/HeadlessServices.h"
 #include "tools/script/ScriptReader.h"
 
 #include <filesystem>
@@ -55,7 +55,7 @@ private:
     template <typename Step> Status guarded(Step&& step);
     void dump(const std::optional<std::string>& ended);
 
-    HeadlessPlatform platform_;
+    HeadlessServices services_;
     Experiment experiment_;
     std::ostream& out_;
     std::ostream& err_;

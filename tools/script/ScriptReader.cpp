@@ -1,5 +1,7 @@
 #include "tools/script/ScriptReader.h"
 
+#include "base/Text.h"
+
 #include <charconv>
 #include <limits>
 
@@ -8,10 +10,6 @@ namespace tovask::script {
 namespace {
 
 constexpr long long kMaxInt = std::numeric_limits<int>::max();
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 // Takes the next word off the front of rest (blanks before it skipped); empty at the end.
 std::string_view nextWord(std::string_view& rest) {

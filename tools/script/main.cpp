@@ -1,6 +1,6 @@
 // tovask-script: runs the experiment window without a screen, driven by a script of events,
 // and prints the window's state as JSON on demand.
-#include "files/Platform.h"
+#include "files/OperatingSystem.h"
 #include "tools/script/Runner.h"
 
 #include <cerrno>
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         }
     }
     if (programFolder.empty())
-        programFolder = tovask::platform::executableFolder();
+        programFolder = tovask::os::executableFolder();
 
     std::ifstream file;
     if (scriptName != "-") {

@@ -1,7 +1,7 @@
 #include "ui/qt/QtWindow.h"
 
 #include "ui/qt/Keys.h"
-#include "ui/qt/QtPlatform.h"
+#include "ui/qt/QtServices.h"
 #include "ui/qt/Scaling.h"
 
 #include <QComboBox>
@@ -413,7 +413,7 @@ void QtWindow::endRun(const std::string& what) {
     ended_ = true;
     for (const auto& [control, timer] : timers_)
         timer->stop();
-    QMessageBox box(QMessageBox::Critical, kProgramTitle, text("The run has ended: " + what),
+    QMessageBox box(QMessageBox::Critical, ui::kProgramTitle, text("The run has ended: " + what),
                     QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();

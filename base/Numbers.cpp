@@ -1,6 +1,7 @@
-#include "tasks/Numbers.h"
+#include "base/Numbers.h"
 
-#include "core/Failure.h"
+#include "base/Failure.h"
+#include "base/Text.h"
 
 #include <charconv>
 #include <cmath>
@@ -24,25 +25,18 @@ std::int16_t toInteger(double x) {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+// Every number text of the program is made here, by std::to_chars, which never looks at the
+// locale.
+template <typename T, typename... Format> std::string charsText(T x, Format... format) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, format...);
+    return std::string(buffer, result.ptr);
 }
 
 template <typename T> std::string shortestText(T x, int significantDigits) {
     if (x == 0)
         return "0"; // also for -0
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general,
-                                      significantDigits);
-    return std::string(buffer, result.ptr);
+    return charsText(x, std::chars_format::general, significantDigits);
 }
 
 } // namespace
@@ -72,6 +66,13 @@ std::string singleText(float x) {
 }
 std::string doubleText(double x) {
     return shortestText(x, 15);
+}
+
+std::string exactText(double x) {
+    return charsText(x);
+}
+std::string exactText(float x) {
+    return charsText(x);
 }
 
 std::string FormatAmountFixed(double x) {

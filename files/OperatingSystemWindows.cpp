@@ -1,6 +1,6 @@
 // Windows implementation of the platform calls. Built only on Windows; the Linux build and its
-// tests use PlatformPosix.cpp.
-#include "files/Platform.h"
+// tests use OperatingSystemPosix.cpp.
+#include "files/OperatingSystem.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -14,7 +14,7 @@
 #include <string>
 #include <system_error>
 
-namespace tovask::platform {
+namespace tovask::os {
 
 namespace {
 
@@ -119,4 +119,4 @@ void AppendOnlyFile::sync() {
         fail(GetLastError());
 }
 
-} // namespace tovask::platform
+} // namespace tovask::os

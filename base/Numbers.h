@@ -25,6 +25,11 @@ std::optional<double> parseNumber(std::string_view text);
 std::string singleText(float x);
 std::string doubleText(double x);
 
+// The shortest text that reads back as exactly the same value ("0.1", "4.5", "1e+22"), for the
+// run log and the scenario runner's dumps.
+std::string exactText(double x);
+std::string exactText(float x);
+
 // Two fixed decimals: 2.5 -> "2.50", 4.07 -> "4.07"; hundredths that round to 100 carry
 // into the whole part (2.999 -> "3.00"). For the non-negative amounts shown with a new problem.
 std::string FormatAmountFixed(double x);

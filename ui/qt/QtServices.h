@@ -1,14 +1,11 @@
 #pragma once
 // The platform services on Qt: modal message boxes and the folder of the executable.
 
-#include "ui/Platform.h"
+#include "ui/Services.h"
 
 namespace tovask::qt {
 
-// The title of the program's message boxes.
-inline constexpr const char* kProgramTitle = "tovask";
-
-class QtPlatform : public ui::Platform {
+class QtServices : public ui::Services {
 public:
     // A modal box over the active window with the text and one OK button; returns once
     // dismissed. The text is shown as written, never as markup.

@@ -1,4 +1,4 @@
-#include "tests/support/TestPlatform.h"
+#include "tests/support/TestServices.h"
 
 #include <fstream>
 #include <random>
@@ -8,23 +8,23 @@ namespace tovask::test {
 
 namespace fs = std::filesystem;
 
-TestPlatform::TestPlatform() {
+TestServices::TestServices() {
     std::random_device seed;
     folder_ = fs::temp_directory_path() / ("tovask-test-" + std::to_string(seed()));
     fs::create_directories(folder_ / "data");
 }
 
-TestPlatform::~TestPlatform() {
+TestServices::~TestServices() {
     std::error_code ignored;
     fs::permissions(folder_ / "data", fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(folder_, ignored);
 }
 
-void TestPlatform::writeData(const std::string& name, const std::string& content) const {
+void TestServices::writeData(const std::string& name, const std::string& content) const {
     std::ofstream(folder_ / "data" / name, std::ios::binary) << content;
 }
 
-std::string TestPlatform::readData(const std::string& name) const {
+std::string TestServices::readData(const std::string& name) const {
     std::ifstream in(folder_ / "data" / name, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -35,14 +35,14 @@ std::string W(int k) {
     return "<" + std::to_string(k) + ">";
 }
 
-void TestPlatform::writeNumberedWords(const std::string& name) const {
+void TestServices::writeNumberedWords(const std::string& name) const {
     std::string text = "40\r\n";
     for (int k = 1; k <= 40; ++k)
         text += "\"" + W(k) + "\"\r\n";
     writeData(name, text);
 }
 
-void TestPlatform::copyBundled(const std::string& name) const {
+void TestServices::copyBundled(const std::string& name) const {
     fs::copy_file(fs::path(TOVASK_SOURCE_DATA) / name, folder_ / "data" / name,
                   fs::copy_options::overwrite_existing);
 }

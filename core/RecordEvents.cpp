@@ -3,12 +3,13 @@
 // window closed during the run.
 #include "core/Experiment.h"
 
-#include "core/Failure.h"
+#include "base/Failure.h"
+#include "base/Numbers.h"
 #include "files/ResultsFile.h"
 
 namespace tovask {
 
-Experiment::Experiment(ui::Platform& platform) : Experiment(platform, systemLogClock()) {}
+Experiment::Experiment(ui::Services& services) : Experiment(services, systemLogClock()) {}
 
 void Experiment::Record(std::string_view event, std::optional<int> problem, std::string value,
                         std::string detail, bool durable) {
@@ -31,7 +32,7 @@ void Experiment::Record(std::string_view event, std::optional<int> problem, std:
 // Called by the click that starts the run, once everything has been read and checked.
 void Experiment::StartRunLog() {
     const std::filesystem::path results =
-        dataFilePath(platform_.programFolder(), "out", DataFileName, SubjectNo);
+        dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo);
     try {
         log_ = std::make_unique<RunLog>(runLogPath(results), clock_);
     } catch (const Failure& failure) {
@@ -41,7 +42,7 @@ void Experiment::StartRunLog() {
         return;
     }
     const std::string problemFile =
-        dataFilePath(platform_.programFolder(), "inp", DataFileName, SubjectNo).filename().string();
+        dataFilePath(services_.programFolder(), "inp", DataFileName, SubjectNo).filename().string();
     const std::pair<std::string_view, std::string> parameters[] = {
         {logged::kProgramVersion, std::string(programVersion())},
         {logged::kDataFileText, DataFileName},

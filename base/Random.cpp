@@ -1,4 +1,4 @@
-#include "tasks/Random.h"
+#include "base/Random.h"
 
 #include <bit>
 

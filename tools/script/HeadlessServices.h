@@ -2,7 +2,7 @@
 // The platform of the headless runner: the program folder is given, and every message box is
 // answered with OK at once and kept until the next dump lists it.
 
-#include "ui/Platform.h"
+#include "ui/Services.h"
 
 #include <filesystem>
 #include <string>
@@ -15,9 +15,9 @@ struct Message {
     std::string text;
 };
 
-class HeadlessPlatform : public ui::Platform {
+class HeadlessServices : public ui::Services {
 public:
-    explicit HeadlessPlatform(std::filesystem::path programFolder);
+    explicit HeadlessServices(std::filesystem::path programFolder);
 
     void showMessage(const std::string& title, const std::string& text) override;
     std::filesystem::path programFolder() const override { return programFolder_; }

@@ -1,6 +1,6 @@
 // POSIX implementation of the platform calls (Linux; elsewhere the program folder falls back
 // to the current folder, since it is read from /proc).
-#include "files/Platform.h"
+#include "files/OperatingSystem.h"
 
 #include <cerrno>
 #include <ctime>
@@ -8,7 +8,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace tovask::platform {
+namespace tovask::os {
 
 namespace {
 
@@ -100,4 +100,4 @@ void AppendOnlyFile::sync() {
         fail(errno);
 }
 
-} // namespace tovask::platform
+} // namespace tovask::os

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
-namespace tovask::platform {
+namespace tovask::os {
 
 // Writes the bytes to the file and makes them durable on the disk before returning.
 // Throws std::system_error on failure.
@@ -45,4 +45,4 @@ private:
     std::uint64_t size_ = 0; // where the last complete append ended
 };
 
-} // namespace tovask::platform
+} // namespace tovask::os

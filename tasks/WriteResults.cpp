@@ -1,7 +1,7 @@
 // Writes the results file of the whole list.
 #include "core/Experiment.h"
 
-#include "core/Failure.h"
+#include "base/Failure.h"
 #include "files/ResultsFile.h"
 #include "files/RunLog.h"
 #include "files/TextFile.h"
@@ -10,7 +10,7 @@ namespace tovask {
 
 void Experiment::WriteResults() {
     const std::filesystem::path path =
-        dataFilePath(platform_.programFolder(), "out", DataFileName, SubjectNo);
+        dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo);
     std::string text = resultsHeaderLine();
     for (pn = 1; pn <= *ProblemCount; pn = static_cast<std::int16_t>(pn + 1)) {
         Problem problem{orig[pn], pt[pn], a[pn], {0, e[1][pn], e[2][pn], e[3][pn]}};

@@ -2,7 +2,7 @@
 // A platform for tests: a fresh program folder with its data/ subfolder, and message boxes
 // answered at once and recorded.
 
-#include "ui/Platform.h"
+#include "ui/Services.h"
 
 #include <filesystem>
 #include <string>
@@ -11,10 +11,10 @@
 
 namespace tovask::test {
 
-class TestPlatform : public ui::Platform {
+class TestServices : public ui::Services {
 public:
-    TestPlatform();
-    ~TestPlatform() override;
+    TestServices();
+    ~TestServices() override;
 
     void showMessage(const std::string& title, const std::string& text) override {
         messages.emplace_back(title, text);

@@ -6,9 +6,12 @@
 
 namespace tovask::ui {
 
-class Platform {
+// The title of every message box the program shows.
+inline constexpr const char* kProgramTitle = "tovask";
+
+class Services {
 public:
-    virtual ~Platform() = default;
+    virtual ~Services() = default;
     // A modal message box with the text, one OK button and the title; returns once dismissed.
     virtual void showMessage(const std::string& title, const std::string& text) = 0;
     // The folder that stands for the one holding the program; its data/ subfolder holds

@@ -1,4 +1,4 @@
-#include "ui/qt/QtPlatform.h"
+#include "ui/qt/QtServices.h"
 
 #include <QApplication>
 #include <QFile>
@@ -6,14 +6,14 @@
 
 namespace tovask::qt {
 
-void QtPlatform::showMessage(const std::string& title, const std::string& text) {
+void QtServices::showMessage(const std::string& title, const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
                     QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
-std::filesystem::path QtPlatform::programFolder() const {
+std::filesystem::path QtServices::programFolder() const {
     return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }
 
