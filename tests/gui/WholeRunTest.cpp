@@ -6,7 +6,7 @@
 #include "tests/gui/ScrollBarThumb.h"
 #include "tests/support/TestServices.h"
 #include "ui/qt/QtWindow.h"
-#include "ui/qt/Scaling.h"
+#include "ui/Scaling.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -170,10 +170,10 @@ TEST_F(WholeRun, ThroughTheWidgetsWritesTheScenarioRunnersResultsAndShowsThePlay
         auto* label = widget<QLabel>(name);
         EXPECT_EQ(caption(name), model->caption()) << name;
         EXPECT_TRUE(label->isVisible()) << name;
-        const qt::PixelRect r = qt::toPixels(model->rect(), window.scale());
+        const ui::PixelRect r = ui::toPixels(model->rect(), window.scale());
         EXPECT_EQ(label->geometry(), QRect(r.x, r.y, r.width, r.height)) << name;
         if (model->fontSize() > 0) { // the bars' sizes, left by the last slider handling
-            EXPECT_EQ(label->font().pixelSize(), qt::fontPixels(model->fontSize(), window.scale()))
+            EXPECT_EQ(label->font().pixelSize(), ui::fontPixels(model->fontSize(), window.scale()))
                 << name;
         }
     }

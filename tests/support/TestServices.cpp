@@ -3,6 +3,9 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace tovask::test {
 
@@ -29,6 +32,14 @@ std::string TestServices::readData(const std::string& name) const {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::string whyReadOnlyFoldersAreWritable() {
+#ifdef _WIN32
+    return "on Windows a folder's read-only flag does not stop writes into it";
+#else
+    return ::geteuid() == 0 ? "the superuser writes into read-only folders" : "";
+#endif
 }
 
 std::string W(int k) {

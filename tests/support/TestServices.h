@@ -35,6 +35,10 @@ private:
     std::filesystem::path folder_;
 };
 
+// Why a folder without write permission would not stop this process writing into it (the
+// superuser on POSIX; on Windows a folder's read-only flag never does), or empty.
+std::string whyReadOnlyFoldersAreWritable();
+
 // "<k>": the text of word k in the numbered word file.
 std::string W(int k);
 

@@ -1,0 +1,28 @@
+#include "ui/win32/Text.h"
+
+#include "ui/win32/Windows.h"
+
+namespace tovask::win32 {
+
+// A byte sequence that is not UTF-8 becomes U+FFFD, never a cut text.
+std::wstring widen(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    const int size = static_cast<int>(utf8.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring utf16(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, utf16.data(), n);
+    return utf16;
+}
+
+std::string narrow(const std::wstring& utf16) {
+    if (utf16.empty())
+        return {};
+    const int size = static_cast<int>(utf16.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
+
+} // namespace tovask::win32
