@@ -1,22 +1,15 @@
-# The Windows build: self-contained programs, and (cross-compiled on Linux) the tests run under
-# Wine.
+# The Windows build: self-contained programs, and (cross-compiled on Linux) Wine to run them.
 
 # The GCC and C++ runtimes and winpthread are linked into every program, so a program imports
 # only DLLs that every Windows PC has and runs from a folder copied to it.
 target_link_options(tovask_options INTERFACE -static)
 
-if(NOT (CMAKE_CROSSCOMPILING AND TOVASK_BUILD_TESTS))
+if(NOT CMAKE_CROSSCOMPILING)
     return()
 endif()
 
-# The host's GoogleTest is built for Linux: Debian's googletest package ships its source, which
-# is built here with the cross compiler (it names its targets GTest::gtest and GTest::gtest_main).
-set(TOVASK_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's source (Debian: googletest)")
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(${TOVASK_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-
-# Every test program runs under Wine through wine-run, in a Wine prefix of its own inside the
-# build folder (never the user's ~/.wine).
+# wine-run runs a program of this build under Wine, in a Wine prefix of its own inside the build
+# folder (never the user's ~/.wine).
 find_program(TOVASK_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 find_program(TOVASK_WINESERVER NAMES wineserver wineserver64 PATHS /usr/lib/wine
              NO_CMAKE_FIND_ROOT_PATH REQUIRED)
@@ -24,4 +17,15 @@ set(TOVASK_WINEPREFIX ${PROJECT_BINARY_DIR}/wine-prefix)
 configure_file(${PROJECT_SOURCE_DIR}/tools/windows/wine-run.in ${PROJECT_BINARY_DIR}/wine-run
                @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_BINARY_DIR}/wine-run)
+
+if(TOVASK_BUILD_TESTS)
+    # The host's GoogleTest is built for Linux: Debian's googletest package ships its source,
+    # which is built here with the cross compiler (it names its targets GTest::gtest and
+    # GTest::gtest_main).
+    set(TOVASK_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH
+        "GoogleTest's source (Debian: googletest)")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${TOVASK_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    # Every test runs its program under Wine.
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_BINARY_DIR}/wine-run)
+endif()
