@@ -9,11 +9,12 @@ if(NOT CMAKE_CROSSCOMPILING)
 endif()
 
 # wine-run runs a program of this build under Wine, in a Wine prefix of its own inside the build
-# folder (never the user's ~/.wine).
+# folder (never the user's ~/.wine), with an X display of its own (Xvfb).
 find_program(TOVASK_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 find_program(TOVASK_WINESERVER NAMES wineserver wineserver64 PATHS /usr/lib/wine
              NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 set(TOVASK_WINEPREFIX ${PROJECT_BINARY_DIR}/wine-prefix)
+set(TOVASK_XVFB_FIRST_DISPLAY 90 CACHE STRING "The first X display number wine-run tries")
 configure_file(${PROJECT_SOURCE_DIR}/tools/windows/wine-run.in ${PROJECT_BINARY_DIR}/wine-run
                @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -5,8 +5,8 @@
 #include "core/Experiment.h"
 #include "tests/gui/ScrollBarThumb.h"
 #include "tests/support/TestServices.h"
-#include "ui/qt/QtWindow.h"
 #include "ui/Scaling.h"
+#include "ui/qt/QtWindow.h"
 
 #include <QComboBox>
 #include <QLabel>

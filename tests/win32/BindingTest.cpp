@@ -82,10 +82,11 @@ TEST(Win32Binding, TheSliderChangesOnReleaseAndStepsNeverWhileDragging) {
     const struct {
         int request, position, value, changes;
     } cases[] = {
-        {SB_THUMBTRACK, 300, 25, 0},    {SB_THUMBPOSITION, 30, 30, 1}, {SB_LINERIGHT, 0, 26, 1},
-        {SB_LINELEFT, 0, 24, 1},        {SB_PAGERIGHT, 0, 26, 1},      {SB_PAGELEFT, 0, 24, 1},
-        {SB_RIGHT, 0, 50, 1},           {SB_LEFT, 0, 0, 1},            {SB_ENDSCROLL, 0, 25, 0},
-        {SB_THUMBPOSITION, 25, 25, 0},
+        {SB_THUMBTRACK, 300, 25, 0}, {SB_THUMBPOSITION, 30, 30, 1},
+        {SB_LINERIGHT, 0, 26, 1},    {SB_LINELEFT, 0, 24, 1},
+        {SB_PAGERIGHT, 0, 26, 1},    {SB_PAGELEFT, 0, 24, 1},
+        {SB_RIGHT, 0, 50, 1},        {SB_LEFT, 0, 0, 1},
+        {SB_ENDSCROLL, 0, 25, 0},    {SB_THUMBPOSITION, 25, 25, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("request " + std::to_string(c.request));

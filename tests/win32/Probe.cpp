@@ -93,8 +93,8 @@ std::string answer(const ui::Window& form, const std::string& question) {
         const int arrow = GetSystemMetrics(SM_CXVSCROLL);
         const int travel = r.right - r.left - 3 * arrow;
         const int span = std::max(info.nMax - info.nMin, 1);
-        const int left = r.left + arrow +
-                         MulDiv(GetScrollPos(found.hwnd, SB_CTL) - info.nMin, travel, span);
+        const int left =
+            r.left + arrow + MulDiv(GetScrollPos(found.hwnd, SB_CTL) - info.nMin, travel, span);
         return std::to_string(left) + " " + std::to_string(left + arrow) + " " +
                std::to_string(arrow);
     }

@@ -1,8 +1,8 @@
 #include "ui/qt/QtWindow.h"
 
+#include "ui/Scaling.h"
 #include "ui/qt/Keys.h"
 #include "ui/qt/QtServices.h"
-#include "ui/Scaling.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,12 +25,12 @@ namespace tovask::qt {
 
 namespace {
 
-using ui::Kind;
-using ui::Property;
 using ui::fitScale;
 using ui::fontPixels;
 using ui::kDefaultFontPoints;
+using ui::Kind;
 using ui::PixelRect;
+using ui::Property;
 using ui::toPixels;
 using ui::visiblePart;
 using ui::wantsLightText;

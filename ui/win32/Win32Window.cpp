@@ -38,7 +38,8 @@ std::wstring caption(const std::string& s) {
 
 std::wstring windowText(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -255,8 +256,8 @@ LRESULT CALLBACK Win32Window::surfaceProcedure(HWND hwnd, UINT message, WPARAM w
     return DefWindowProcW(hwnd, message, w, l);
 }
 
-LRESULT CALLBACK Win32Window::childProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l,
-                                             UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK Win32Window::childProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                             DWORD_PTR self) {
     if (message == WM_NCDESTROY)
         RemoveWindowSubclass(hwnd, childProcedure, 1);
     LRESULT result = 0;
@@ -419,16 +420,15 @@ void Win32Window::mirror(ui::Control& control, ui::Property property) {
         if (control.kind() == Kind::Frame)
             SetWindowTextW(hwnd, caption(static_cast<const ui::Frame&>(control).caption()).c_str());
         if (control.kind() == Kind::CommandButton)
-            SetWindowTextW(hwnd,
-                           caption(static_cast<const ui::CommandButton&>(control).caption()).c_str());
+            SetWindowTextW(
+                hwnd, caption(static_cast<const ui::CommandButton&>(control).caption()).c_str());
         break;
     case Property::Text:
     case Property::Items:
         if (control.kind() == Kind::ComboBox && property == Property::Items) {
             SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
             for (const std::string& item : static_cast<const ui::ComboBox&>(control).items())
-                SendMessageW(hwnd, CB_ADDSTRING, 0,
-                             reinterpret_cast<LPARAM>(widen(item).c_str()));
+                SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
         }
         if (control.kind() == Kind::TextBox || control.kind() == Kind::ComboBox) {
             // Unchanged text keeps the caret where the user typed.
@@ -512,8 +512,7 @@ void Win32Window::onTimer(UINT_PTR id) {
         }
         // The system's timers fire late by up to a tick of its clock: each one is set for
         // what is left until the next due time, so the lateness never adds up.
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(ticker.due - now).count();
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(ticker.due - now).count();
         SetTimer(window_, id, static_cast<UINT>(std::max<long long>(left, USER_TIMER_MINIMUM)),
                  nullptr);
         if (due)
