@@ -30,8 +30,9 @@ public:
     Experiment(const Experiment&) = delete;
     Experiment& operator=(const Experiment&) = delete;
 
-    // The handlers. A tovask::Failure from a handler has changed nothing (the shell reports it
-    // and the run goes on); any other exception ends the run.
+    // The handlers. A tovask::Failure from a handler has changed nothing: the guard the control
+    // events pass through shows its message and the run goes on. Any other exception ends the
+    // run.
     void Experiment_Load();
     void Continue_Click();
     void Continue_KeyPress(std::int16_t& keyAscii);

@@ -30,8 +30,6 @@ public:
     // Where the next item would start (after skipping blanks and empty lines).
     Location position();
 
-    const std::string& file() const { return file_; }
-
 private:
     void skipToItem();
     bool atLineEnd() const;

@@ -95,14 +95,16 @@ bool RateSentences(int type, RateSentence& first, RateSentence& second) {
 // these widths, whatever an earlier problem or slider move left.
 void Experiment::ShowBars(double unitsOne, double unitsTwo, double moneyOne, double moneyTwo,
                           bool oneLeft) {
-    const auto place = [this](ui::Label& label, bool left) {
-        label.setLeft(left ? BarCentre - label.width() : BarCentre);
+    const auto leftEdge = [this](bool left, float width) {
+        return left ? BarCentre - width : BarCentre;
+    };
+    const auto place = [&](ui::Label& label, bool left) {
+        label.setLeft(leftEdge(left, label.width()));
     };
     const auto bar = [&](ui::Label& label, std::uint32_t colour, double width, bool left) {
         label.setBackColor(colour);
         label.setVisible(true);
-        label.setWidth(width);
-        place(label, left);
+        label.setLeftAndWidth(leftEdge(left, static_cast<float>(width)), width);
         ApplyFontRule(label, label.width());
     };
     const auto colourTwoTwo = static_cast<std::uint32_t>(std::stoul(ColourTwoTwo));
