@@ -158,6 +158,17 @@ TEST_F(ExperimentWindow, AProblemShowsItsBarsInTheRecipientsColours) {
     EXPECT_EQ(widget<QLabel>("AllocationOne")->text(), q("5.00" + W(5) + W(38)));
 }
 
+// A '&' in a word would mark a mnemonic: it would vanish from the caption and bind Alt plus the
+// next letter, a key the subject could press by chance.
+TEST_F(ExperimentWindow, CaptionsShowAnAmpersandAsWritten) {
+    experiment.Continue.setCaption("Tom & Jerry");
+    experiment.Parameters.setCaption("R&D");
+
+    EXPECT_EQ(button()->text(), "Tom && Jerry"); // how Qt writes a plain '&'
+    EXPECT_TRUE(button()->shortcut().isEmpty());
+    EXPECT_EQ(widget<QGroupBox>("Parameters")->title(), "R&&D");
+}
+
 TEST_F(ExperimentWindow, AValueSetByTheProgramRaisesTheChangeHandlingOnce) {
     showFirstProblem(); // stage 3 sets the slider to 500 of 1000
 
