@@ -5,8 +5,6 @@
 #include "files/ItemReader.h"
 #include "files/TextFile.h"
 
-#include <cmath>
-
 namespace tovask {
 
 bool isKnownType(double pt) {
@@ -46,23 +44,15 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
                              Diagnostics& diagnostics, const WrongNumberHandler& onWrongNumber) {
     ProblemList list;
     ItemReader reader(decodeText(bytes), file);
-    const Item countItem = reader.next(diagnostics, "the number of problems");
-    const double n = numberItem(countItem, diagnostics, "the number of problems");
-    if (n != std::floor(n) || n < 1 || n > ProblemList::kMaxProblems) {
-        diagnostics.error(countItem.where,
-                          "the number of problems must be a whole number from 1 to " +
-                              std::to_string(ProblemList::kMaxProblems) + ", not " +
-                              countItem.text);
+    Location countWhere;
+    const auto counted = countItem(reader, diagnostics, "the number of problems", 1,
+                                   ProblemList::kMaxProblems, countWhere);
+    if (!counted)
         return list;
-    }
-    const int count = static_cast<int>(n);
+    const int count = *counted;
     for (int pn = 1; pn <= count; ++pn) {
-        if (reader.atEnd()) {
-            diagnostics.error(reader.position(), "the file ends after " + std::to_string(pn - 1) +
-                                                     " of the " + std::to_string(count) +
-                                                     " problems it announces");
+        if (endsEarly(reader, diagnostics, pn - 1, count, "problems"))
             break;
-        }
         const std::string problemName = "problem " + std::to_string(pn);
         std::array<Item, 7> items;
         std::array<double, 7> values{};
@@ -116,9 +106,7 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
                           "no amount is positive (as a whole number), so no bar can be scaled; "
                           "at least one amount must be more than 0.5");
     if (!reader.atEnd())
-        diagnostics.warning(reader.position(), "items after the last of the " +
-                                                   std::to_string(count) +
-                                                   " announced problems are not read");
+        diagnostics.warning(reader.position(), leftOverItems(count, "problems"));
     return list;
 }
 

@@ -31,6 +31,27 @@ inline void ExpectBar(const ui::Label& label, double width, bool placedLeft) {
         EXPECT_FLOAT_EQ(label.left(), static_cast<float>(kCentre));
     }
 }
+// The six bars of a problem: units and money of side one on one side of the centre line, the two
+// bars of side two, each as wide as its side's units or money, on the other.
+inline void ExpectBars(const Experiment& x, double unitsOne, double unitsTwo, double moneyOne,
+                       double moneyTwo, bool oneLeft) {
+    ExpectBar(x.AllocationOne, unitsOne, oneLeft);
+    ExpectBar(x.AllocationTwoOne, unitsTwo, !oneLeft);
+    ExpectBar(x.AllocationTwoTwo, unitsTwo, !oneLeft);
+    ExpectBar(x.MoneyOne, moneyOne, oneLeft);
+    ExpectBar(x.MoneyTwoOne, moneyTwo, !oneLeft);
+    ExpectBar(x.MoneyTwoTwo, moneyTwo, !oneLeft);
+}
+// The font sizes of the six bars' texts: side one's units and money, side two's two bars each.
+inline void ExpectFontSizes(const Experiment& x, float unitsOne, float unitsTwo, float moneyOne,
+                            float moneyTwo) {
+    EXPECT_FLOAT_EQ(x.AllocationOne.fontSize(), unitsOne);
+    EXPECT_FLOAT_EQ(x.AllocationTwoOne.fontSize(), unitsTwo);
+    EXPECT_FLOAT_EQ(x.AllocationTwoTwo.fontSize(), unitsTwo);
+    EXPECT_FLOAT_EQ(x.MoneyOne.fontSize(), moneyOne);
+    EXPECT_FLOAT_EQ(x.MoneyTwoOne.fontSize(), moneyTwo);
+    EXPECT_FLOAT_EQ(x.MoneyTwoTwo.fontSize(), moneyTwo);
+}
 inline constexpr double kBarLength = 8750;
 // The three group colours (0x00BBGGRR), index = group.
 inline constexpr std::uint32_t kColour[4] = {0, 0x7100FB, 0x25FEF9, 0xE80000};

@@ -2,6 +2,7 @@
 // A platform for tests: a fresh program folder with its data/ subfolder, and message boxes
 // answered at once and recorded.
 
+#include "tests/support/ProgramFolder.h"
 #include "ui/Services.h"
 
 #include <filesystem>
@@ -13,13 +14,12 @@ namespace tovask::test {
 
 class TestServices : public ui::Services {
 public:
-    TestServices();
-    ~TestServices() override;
+    TestServices() = default;
 
     void showMessage(const std::string& title, const std::string& text) override {
         messages.emplace_back(title, text);
     }
-    std::filesystem::path programFolder() const override { return folder_; }
+    std::filesystem::path programFolder() const override { return folder_.path(); }
 
     // Writes a file into data/ (bytes as given).
     void writeData(const std::string& name, const std::string& content) const;
@@ -32,7 +32,7 @@ public:
     std::vector<std::pair<std::string, std::string>> messages;
 
 private:
-    std::filesystem::path folder_;
+    ProgramFolder folder_{"tovask-test"};
 };
 
 // "<k>": the text of word k in the numbered word file.
