@@ -55,4 +55,12 @@ bool isValidUtf8(std::string_view s) {
     return true;
 }
 
+std::string shownInMessage(std::string_view s) {
+    std::string shown(s);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return shown;
+}
+
 } // namespace tovask
