@@ -82,7 +82,7 @@ public:
     }
 
     // A table: one header row, then the rows; columns of the widths given (millimetres), the
-    // first one left-aligned and shortened with "..." where it does not fit.
+    // first one left-aligned; a cell that does not fit is shortened with "..." at its start.
     void table(double left, double top, const std::vector<double>& widths,
                const std::vector<std::vector<std::string>>& rows) {
         const double rowHeight = 5;
@@ -95,8 +95,11 @@ public:
             double x = left;
             for (std::size_t c = 0; c < widths.size() && c < rows[r].size(); ++c) {
                 const QRectF cell(mm(x + 1), mm(y), mm(widths[c] - 2), mm(rowHeight));
-                const QString shown = painter_.fontMetrics().elidedText(
-                    text(rows[r][c]), Qt::ElideLeft, static_cast<int>(cell.width()));
+                // A long file name keeps its end, which names the PC's folder and the file.
+                const QString shown =
+                    r == 0 ? text(rows[r][c])
+                           : painter_.fontMetrics().elidedText(text(rows[r][c]), Qt::ElideLeft,
+                                                               static_cast<int>(cell.width()));
                 painter_.drawText(
                     cell, (c == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, shown);
                 x += widths[c];
@@ -279,7 +282,9 @@ void drawDecisionTimes(QPainter& painter, const Subject& subject) {
         if (d.decisionMs)
             slowest = std::max(slowest, static_cast<double>(*d.decisionMs) / 1000);
     }
-    pdf::Plot plot(painter, QRectF(8, 130, 196, 70), pdf::niceAxis(0, last + 1, 10, 1),
+    // The axis ends just after the last problem, with ticks at round problem numbers.
+    const pdf::Axis problems{0, last + 1.0, pdf::niceAxis(0, last + 1, 10, 1).step};
+    pdf::Plot plot(painter, QRectF(8, 130, 196, 70), problems,
                    pdf::niceAxis(0, std::max(slowest, 1.0), 4));
     plot.drawFrame("Decision time of each problem", "problem (pn)", "seconds");
     if (!subject.timed) {
