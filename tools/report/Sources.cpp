@@ -34,12 +34,12 @@ std::optional<fs::path> logOf(const fs::path& folder, const std::string& results
     return std::nullopt;
 }
 
-Source resultsSource(const fs::path& file, const fs::path& shown) {
-    return {file, shownPath(shown), false, logOf(file.parent_path(), file.filename().string())};
+Source resultsSource(const fs::path& file) {
+    return {file, shownPath(file), false, logOf(file.parent_path(), file.filename().string())};
 }
 
-Source recoveredSource(const fs::path& file, const fs::path& shown, const RecoveredName& name) {
-    return {file, shownPath(shown), true, logOf(file.parent_path(), name.resultsName)};
+Source recoveredSource(const fs::path& file, const RecoveredName& name) {
+    return {file, shownPath(file), true, logOf(file.parent_path(), name.resultsName)};
 }
 
 void addFolder(const fs::path& folder, Found& found) {
@@ -65,22 +65,22 @@ void addFolder(const fs::path& folder, Found& found) {
                 latest = {recovered->number, name};
         }
     }
-    std::size_t before = found.sources.size();
+    const std::size_t before = found.sources.size();
     for (const std::string& name : names) {
         const fs::path file = folder / name;
         if (isResultsName(name)) {
-            found.sources.push_back(resultsSource(file, file));
+            found.sources.push_back(resultsSource(file));
             continue;
         }
         const auto recovered = recoveredName(name);
         if (!recovered || results.contains(recovered->resultsName))
             continue;
-        if (latestRecovered[recovered->resultsName].second != name) {
+        if (latestRecovered.at(recovered->resultsName).second != name) {
             found.notes.push_back(shownPath(file) +
                                   ": left out: a later recovered file of the same run is read");
             continue;
         }
-        found.sources.push_back(recoveredSource(file, file, *recovered));
+        found.sources.push_back(recoveredSource(file, *recovered));
         found.notes.push_back(shownPath(file) + ": read in place of " + recovered->resultsName +
                               ", which is not there: the run broke off and tovask-recover rebuilt "
                               "its answers from the run log");
@@ -130,9 +130,9 @@ Found findResultsFiles(const std::vector<fs::path>& paths) {
         } else if (!fs::exists(path, error)) {
             found.errors.push_back(shownPath(path) + ": there is no such file or folder");
         } else if (isResultsName(name)) {
-            found.sources.push_back(resultsSource(path, path));
+            found.sources.push_back(resultsSource(path));
         } else if (const auto recovered = recoveredName(name)) {
-            found.sources.push_back(recoveredSource(path, path, *recovered));
+            found.sources.push_back(recoveredSource(path, *recovered));
             found.notes.push_back(shownPath(path) + ": a recovered file, read as named");
         } else {
             found.errors.push_back(shownPath(path) +
