@@ -55,6 +55,10 @@ bool isValidUtf8(std::string_view s) {
     return true;
 }
 
+std::string counted(std::size_t n, std::string_view noun) {
+    return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
+}
+
 std::string shownInMessage(std::string_view s) {
     std::string shown(s);
     for (char& c : shown)

@@ -22,6 +22,9 @@ std::size_t utf8SequenceLength(std::string_view s, std::size_t i);
 
 bool isValidUtf8(std::string_view s);
 
+// "1 file", "3 files": a count and its noun, plural from 2 on and for 0.
+std::string counted(std::size_t n, std::string_view noun);
+
 // The text with every control character as "?", to be quoted in a message that it would
 // otherwise cut or break.
 std::string shownInMessage(std::string_view s);

@@ -1,6 +1,7 @@
 // tovask-check: checks the word files and problem files of a data folder before a session and
 // lists every fault found, one line each, without starting a run.
 #include "base/Failure.h"
+#include "base/Text.h"
 #include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 #include "tools/check/DataCheck.h"
@@ -33,10 +34,6 @@ constexpr const char* kUsage =
 int cannotRun(const std::string& message) {
     std::cerr << "tovask-check: " << message << "\n";
     return kCannotRun;
-}
-
-std::string counted(std::size_t n, const std::string& what) {
-    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
 } // namespace

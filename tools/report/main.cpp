@@ -1,6 +1,7 @@
 // tovask-report: reads the results files of a session (the data folders collected from the lab
 // PCs, or single files) and writes the tables researchers analyse and a PDF of plots.
 #include "base/Failure.h"
+#include "base/Text.h"
 #include "files/TextFile.h"
 #include "tools/report/Sources.h"
 #include "tools/report/Subject.h"
@@ -35,10 +36,6 @@ constexpr const char* kUsage =
 int cannotRun(const std::string& message) {
     std::cerr << "tovask-report: " << message << "\n";
     return kCannotRun;
-}
-
-std::string counted(std::size_t n, const std::string& what) {
-    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
 } // namespace
