@@ -229,6 +229,10 @@ void drawShares(QPainter& painter, const Subject& subject) {
     pdf::Plot plot(painter, QRectF(8, 30, 150, 96), x, pdf::Axis{-0.04, 1.04, 0.2});
     plot.drawFrame("Share of the money to side one", "log(rate one / rate two)",
                    "money to side one / all money");
+    if (allScope(subject).used == 0) {
+        plot.drawNote("No usable problem: none was answered with an amount and two rates above 0.");
+        return;
+    }
     painter.save();
     painter.setClipRect(plot.inner());
     painter.setPen(QPen(QColor(120, 120, 120), mm(0.3), Qt::DashLine));
@@ -243,8 +247,6 @@ void drawShares(QPainter& painter, const Subject& subject) {
             pdf::drawMarker(painter, plot.at(std::log(d.rateOne / d.rateTwo), *d.shareMoneyOne),
                             typeIndex(d.record.pt));
     painter.restore();
-    if (allScope(subject).used == 0)
-        plot.drawNote("No usable problem: none was answered with an amount and two rates above 0.");
 }
 
 void drawBudgetLines(QPainter& painter, const Subject& subject) {
