@@ -8,22 +8,31 @@
 namespace tovask {
 
 bool isKnownType(double pt) {
-    return pt == 11 || pt == 12 || pt == 13 || pt == 21 || pt == 22 || pt == 23;
+    return sidesOf(pt).has_value();
 }
 
 bool isPairType(double pt) {
     return pt == 21 || pt == 22 || pt == 23;
 }
 
+std::optional<Sides> sidesOf(double pt) {
+    if (pt == 11)
+        return Sides{2, {3, 3}};
+    if (pt == 12)
+        return Sides{1, {3, 3}};
+    if (pt == 13)
+        return Sides{1, {2, 2}};
+    if (pt == 21)
+        return Sides{1, {2, 3}};
+    if (pt == 22)
+        return Sides{2, {1, 3}};
+    if (pt == 23)
+        return Sides{3, {1, 2}};
+    return std::nullopt;
+}
+
 std::array<int, 2> pairGroups(int pt) {
-    switch (pt) {
-    case 21:
-        return {2, 3};
-    case 22:
-        return {1, 3};
-    default:
-        return {1, 2};
-    }
+    return sidesOf(pt).value_or(Sides{}).two;
 }
 
 bool hasUnequalPair(const Problem& p) {

@@ -303,6 +303,17 @@ TEST(ProblemTypes, PairTypesNameTheirTwoGroups) {
     EXPECT_EQ(pairGroups(21), (std::array<int, 2>{2, 3}));
     EXPECT_EQ(pairGroups(22), (std::array<int, 2>{1, 3}));
     EXPECT_EQ(pairGroups(23), (std::array<int, 2>{1, 2}));
+    // Side one, then side two (a single group twice), for 11, 12, 13, 21, 22, 23.
+    const int sides[][3] = {{2, 3, 3}, {1, 3, 3}, {1, 2, 2}, {1, 2, 3}, {2, 1, 3}, {3, 1, 2}};
+    for (int k = 0; k < 6; ++k) {
+        const double type = k < 3 ? 11 + k : 18 + k;
+        const auto s = sidesOf(type);
+        ASSERT_TRUE(s) << type;
+        EXPECT_EQ((std::array<int, 3>{s->one, s->two[0], s->two[1]}),
+                  (std::array<int, 3>{sides[k][0], sides[k][1], sides[k][2]}))
+            << type;
+    }
+    EXPECT_FALSE(sidesOf(14));
 
     Problem p;
     p.pt = 22;

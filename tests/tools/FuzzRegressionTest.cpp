@@ -59,7 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Target{"problem_file", fuzz::problemFile, kDataFiles},
                       Target{"script_reader", fuzz::scriptReader,
                              filesIn(kData.parent_path() / "tests" / "scenario", ".script")},
-                      Target{"run_log", fuzz::runLog, filesIn(kFuzz / "seeds" / "run_log")}),
+                      Target{"run_log", fuzz::runLog, filesIn(kFuzz / "seeds" / "run_log")},
+                      Target{"results_file", fuzz::resultsFile,
+                             filesIn(kData.parent_path() / "tests" / "scenario", ".out02.001")}),
     [](const ::testing::TestParamInfo<Target>& param) { return param.param.name; });
 
 } // namespace
