@@ -13,45 +13,45 @@ using Kind = Operation::Kind;
 
 os::FileSystem::Handle RecordingFileSystem::create(const std::filesystem::path& path,
                                                    Creation creation) {
-    const Handle file = system_.create(path, creation);
+    const Handle file = ForwardingFileSystem::create(path, creation);
     operations.push_back({Kind::Create, file, path.filename().string(), {}, {}, 0, creation});
     return file;
 }
 
 void RecordingFileSystem::write(Handle file, std::string_view bytes) {
-    system_.write(file, bytes);
+    ForwardingFileSystem::write(file, bytes);
     operations.push_back({Kind::Write, file, {}, {}, std::string(bytes), 0, {}});
 }
 
 void RecordingFileSystem::truncate(Handle file, std::uint64_t size) {
-    system_.truncate(file, size);
+    ForwardingFileSystem::truncate(file, size);
     operations.push_back({Kind::Truncate, file, {}, {}, {}, size, {}});
 }
 
 void RecordingFileSystem::sync(Handle file) {
-    system_.sync(file);
+    ForwardingFileSystem::sync(file);
     operations.push_back({Kind::Sync, file, {}, {}, {}, 0, {}});
 }
 
 void RecordingFileSystem::close(Handle file) noexcept {
-    system_.close(file);
+    ForwardingFileSystem::close(file);
     operations.push_back({Kind::Close, file, {}, {}, {}, 0, {}});
 }
 
 void RecordingFileSystem::rename(const std::filesystem::path& from,
                                  const std::filesystem::path& to) {
-    system_.rename(from, to);
+    ForwardingFileSystem::rename(from, to);
     operations.push_back(
         {Kind::Rename, 0, from.filename().string(), to.filename().string(), {}, 0, {}});
 }
 
 void RecordingFileSystem::remove(const std::filesystem::path& path) {
-    system_.remove(path);
+    ForwardingFileSystem::remove(path);
     operations.push_back({Kind::Remove, 0, path.filename().string(), {}, {}, 0, {}});
 }
 
 void RecordingFileSystem::syncFolder(const std::filesystem::path& folder) {
-    system_.syncFolder(folder);
+    ForwardingFileSystem::syncFolder(folder);
     operations.push_back({Kind::SyncFolder, 0, folder.filename().string(), {}, {}, 0, {}});
 }
 

@@ -5,7 +5,7 @@
 // not forced by its sync are lost, kept, kept in part, or the last of them torn; each creation,
 // rename and removal not forced by a sync of the folder is undone or kept, each on its own.
 
-#include "files/OperatingSystem.h"
+#include "tests/support/ForwardingFileSystem.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,7 +17,7 @@ namespace tovask::test {
 
 // Forwards every operation to the operating system's file system and records it. Every file
 // lies in one folder, so names are file names.
-class RecordingFileSystem : public os::FileSystem {
+class RecordingFileSystem : public ForwardingFileSystem {
 public:
     struct Operation {
         enum class Kind { Create, Write, Truncate, Sync, Close, Rename, Remove, SyncFolder };
@@ -40,9 +40,6 @@ public:
     void syncFolder(const std::filesystem::path& folder) override;
 
     std::vector<Operation> operations;
-
-private:
-    os::FileSystem& system_ = os::systemFileSystem();
 };
 
 // The files of a folder: name and bytes.
