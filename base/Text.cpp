@@ -55,4 +55,16 @@ bool isValidUtf8(std::string_view s) {
     return true;
 }
 
+std::string counted(std::size_t n, std::string_view noun) {
+    return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
+}
+
+std::string shownInMessage(std::string_view s) {
+    std::string shown(s);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return shown;
+}
+
 } // namespace tovask

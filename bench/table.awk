@@ -1,7 +1,8 @@
 # Turns the figures of one ./bench run into the table of figures, budgets and verdicts.
 # Input: the CSV of bench_logic (medians of its repetitions), then the "name value" lines of
-# bench_window. Output: a Markdown table. Rows marked "info" have no budget of their own: they
-# show the same step at a subject's pace, 20 ms after the last input, with cold caches.
+# bench_window and of bench/report/measure. Output: a Markdown table. Rows marked "info" have no
+# budget of their own: they show the same step at a subject's pace, 20 ms after the last input,
+# with cold caches.
 
 function micro(value, unit) {
     if (unit == "ns") return value / 1000
@@ -82,6 +83,8 @@ END {
     measured("startup_median_ms", "process start to the first paint of the parameter screen", 150, "ms", "≤ 150 ms", 0)
     measured("peak_rss_mb", "peak resident memory over a 100-problem run, Qt window", 60, "MB", "≤ 60 MB", 0)
     measured("reading_error_ms", "end of a 10-second reading time against a monotonic clock (worst of 3)", 20, "ms", "within ± 20 ms", 1)
+    measured("report_sample_s", "tovask-report on the bundled sample (the two pilot runs), start to end", 2, "s", "≤ 2 s", 0)
+    measured("report_session_s", "tovask-report on 30 subjects × 100 problems played by tovask-script, start to end", 2, "s", "≤ 2 s", 0)
     info("AllocationSlider_Change_Paced", "AllocationSlider_Change, headless, single side, at a subject's pace", "µs")
     info("Stage3_Click/paced:1", "stage-3 click presenting a problem, headless, at a subject's pace", "µs")
     wine("win32_startup_median_ms", "process start to the first paint of the parameter screen, Win32 window under Wine", "%.3g", "ms")

@@ -3,7 +3,8 @@
 # The programs find data/ beside themselves, so they are installed together into one program
 # folder with data/ in it; everything else only points there:
 #
-#   <prefix>/lib/tovask/            tovask, tovask-script, tovask-check, tovask-recover
+#   <prefix>/lib/tovask/            tovask, tovask-script, tovask-check, tovask-recover,
+#                                   tovask-report
 #   <prefix>/lib/tovask/data/       word files, logo, sample problem files; results land here
 #   <prefix>/bin/                   links to the programs (they resolve the link to find data/)
 #   <prefix>/share/applications/tovask.desktop     the menu entry
@@ -33,7 +34,7 @@ else()
 endif()
 
 set(tovask_programs "")
-foreach(program tovask tovask-script tovask-check tovask-recover)
+foreach(program tovask tovask-script tovask-check tovask-recover tovask-report)
     if(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION ${TOVASK_APP_DIR})
         list(APPEND tovask_programs ${program})
@@ -91,8 +92,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Computer-based allocation experiments for
 set(CPACK_PACKAGE_DESCRIPTION "tovask runs decision experiments with one subject per PC: a \
 parameter screen, the instructions, up to 100 allocation problems divided with a slider, a \
 results file and the playing out of one task. It comes with tovask-check (checks word and \
-problem files before a session), tovask-script (plays a run headless, for piloting) and \
-tovask-recover. Results are written to /var/lib/tovask/data, writable by the group tovask.")
+problem files before a session), tovask-script (plays a run headless, for piloting), \
+tovask-recover and tovask-report (a session's tables, consistency measures and plots). Results \
+are written to /var/lib/tovask/data, writable by the group tovask.")
 if(WIN32)
     # tools/windows/build-zip: one zip that unpacks to one folder, tovask-<version>-windows-x64,
     # holding the programs, data\, the guides and README.txt for the lab.

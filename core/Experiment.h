@@ -5,6 +5,7 @@
 
 #include "base/Random.h"
 #include "files/ProblemFile.h"
+#include "files/RunLock.h"
 #include "files/RunLog.h"
 #include "files/WordFile.h"
 #include "ui/Controls.h"
@@ -30,8 +31,9 @@ public:
     Experiment(const Experiment&) = delete;
     Experiment& operator=(const Experiment&) = delete;
 
-    // The handlers. A tovask::Failure from a handler has changed nothing (the shell reports it
-    // and the run goes on); any other exception ends the run.
+    // The handlers. A tovask::Failure from a handler has changed nothing: the guard the control
+    // events pass through shows its message and the run goes on. Any other exception ends the
+    // run.
     void Experiment_Load();
     void Continue_Click();
     void Continue_KeyPress(std::int16_t& keyAscii);
@@ -146,6 +148,7 @@ private:
 
     // The run log (core/RecordEvents.cpp), from the click that starts the run on. Recording
     // never stops the run: a log that cannot be written is reported once, and the run goes on.
+    // Starting it also reports what the experimenter must know about the run's lock.
     void StartRunLog();
     void Record(std::string_view event, std::optional<int> problem, std::string value,
                 std::string detail = {}, bool durable = false);
@@ -156,6 +159,8 @@ private:
 
     ui::Services& services_;
     Random random_;
+    // The run's hold on its files, from the click that starts it to its end.
+    std::unique_ptr<RunLock> lock_;
     bool resultsWritten_ = false; // this run has written its results file at least once
     LogClock& clock_;
     std::unique_ptr<RunLog> log_;

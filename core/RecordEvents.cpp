@@ -33,12 +33,28 @@ void Experiment::Record(std::string_view event, std::optional<int> problem, std:
 void Experiment::StartRunLog() {
     const std::filesystem::path results =
         dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo);
+    if (const auto& stale = lock_->removedStale())
+        Message("A run of the same input data file ended without finishing and left its files "
+                "locked (" +
+                *stale +
+                "). The lock was removed and this run goes on. If that run's answers are needed: "
+                "its run log is kept as " +
+                runLogPath(results).filename().string() +
+                ".earlier-<time>, and tovask-recover rebuilds them.");
+    // A lock that could not be taken is said once: with the run log's failure, which has the
+    // same cause in most cases, or alone.
+    const std::string notLocked = lock_->notHeldBecause().empty()
+                                      ? std::string()
+                                      : " be locked against a second run (" +
+                                            lock_->path().string() + ": " +
+                                            lock_->notHeldBecause() + ").";
     try {
         log_ = std::make_unique<RunLog>(runLogPath(results), clock_);
     } catch (const Failure& failure) {
         Message(std::string(failure.what()) +
                 ".\nThe run goes on without a run log: its results file is written at the end as "
-                "usual, but answers given before a crash cannot be recovered.");
+                "usual, but answers given before a crash cannot be recovered." +
+                (notLocked.empty() ? "" : " Nor can its files" + notLocked));
         return;
     }
     const std::string problemFile =
@@ -58,6 +74,13 @@ void Experiment::StartRunLog() {
     for (std::size_t i = 0; i < std::size(parameters); ++i)
         Record(logged::kParameter, std::nullopt, parameters[i].second,
                std::string(parameters[i].first), i + 1 == std::size(parameters));
+
+    if (!notLocked.empty())
+        Message("The files of this run cannot" + notLocked +
+                "\nThe run goes on, but a second run of the same input data file would not be "
+                "stopped.");
+    if (const auto& stale = lock_->removedStale())
+        Record(logged::kStaleLockRemoved, std::nullopt, *stale);
 }
 
 void Experiment::RecordProblemShown() {
@@ -104,6 +127,7 @@ void Experiment::RecordPlayedOut(double unitsOne, double unitsTwo) {
 }
 
 void Experiment::WindowClosed() {
+    lock_.reset();
     if (!log_ || Stage == 9)
         return;
     const bool problemOnScreen = (Stage == 3 || Stage == 4) && pn >= 1 && problemOnScreen_ == pn;

@@ -62,6 +62,12 @@ void Experiment::StageZero() {
                         stopAtError, [this](int p, const Location&) {
                             Message("Mistake in data entry on problem " + std::to_string(p));
                         });
+    // The run's files are its own from here to its end: a second run on them is refused here,
+    // before anything has changed.
+    const auto now = clock_.wallClock();
+    lock_ = std::make_unique<RunLock>(
+        dataFilePath(services_.programFolder(), "out", dataFileName, subjectNo),
+        isoTime(now, clock_.utcOffset(now)));
 
     TARVlogo.setVisible(true);
     TARVlogo.setTop(IntScaleFactor * 4000);

@@ -3,6 +3,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 
+#include <cmath>
 #include <utility>
 
 namespace tovask {
@@ -114,6 +115,34 @@ double numberItem(const Item& item, Diagnostics& diagnostics, const std::string&
         return *value;
     diagnostics.error(item.where, "\"" + item.text + "\" is not a number (" + what + ")");
     return 0;
+}
+
+std::optional<int> countItem(ItemReader& reader, Diagnostics& diagnostics, const std::string& what,
+                             int min, int max, Location& where) {
+    const Item item = reader.next(diagnostics, what);
+    where = item.where;
+    const double n = numberItem(item, diagnostics, what);
+    if (n != std::floor(n) || n < min || n > max) {
+        diagnostics.error(item.where, what + " must be a whole number from " + std::to_string(min) +
+                                          " to " + std::to_string(max) + ", not " + item.text);
+        return std::nullopt;
+    }
+    return static_cast<int>(n);
+}
+
+bool endsEarly(ItemReader& reader, Diagnostics& diagnostics, int read, int count,
+               const std::string& entries) {
+    if (!reader.atEnd())
+        return false;
+    diagnostics.error(reader.position(), "the file ends after " + std::to_string(read) +
+                                             " of the " + std::to_string(count) + " " + entries +
+                                             " it announces");
+    return true;
+}
+
+std::string leftOverItems(int count, const std::string& entries) {
+    return "items after the last of the " + std::to_string(count) + " announced " + entries +
+           " are not read";
 }
 
 } // namespace tovask

@@ -6,6 +6,7 @@
 
 #include "files/Diagnostics.h"
 
+#include <optional>
 #include <string>
 
 namespace tovask {
@@ -30,8 +31,6 @@ public:
     // Where the next item would start (after skipping blanks and empty lines).
     Location position();
 
-    const std::string& file() const { return file_; }
-
 private:
     void skipToItem();
     bool atLineEnd() const;
@@ -51,5 +50,17 @@ private:
 // A number item: the value, or an error naming the item, its text and what was expected.
 // Returns 0 after an error that did not throw.
 double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what);
+
+// The count that opens a data file (`what`: "the number of texts"), a whole number from min to
+// max; empty after an error naming its text. `where` is set to the count's place either way.
+std::optional<int> countItem(ItemReader& reader, Diagnostics& diagnostics, const std::string& what,
+                             int min, int max, Location& where);
+
+// Reports a file that ends after `read` of the `count` entries it announces (`entries`:
+// "texts"); true when it does end there.
+bool endsEarly(ItemReader& reader, Diagnostics& diagnostics, int read, int count,
+               const std::string& entries);
+// What to say of items left after the last of `count` entries.
+std::string leftOverItems(int count, const std::string& entries);
 
 } // namespace tovask

@@ -4,16 +4,88 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tovask::os {
 
-// Writes the bytes to the file and makes them durable on the disk before returning.
-// Throws std::system_error on failure.
-void writeDurably(const std::filesystem::path& path, const char* data, std::size_t size);
+// Every change the program makes to a file or a folder goes through one FileSystem: creating a
+// file, writing to it, forcing it to the disk, renaming, removing and forcing a folder to the
+// disk. The operating system's is the one in use unless a test puts another in its place (to
+// record every operation of a run, for instance). Reading files needs no seam: it changes
+// nothing. All calls throw std::system_error on failure.
+class FileSystem {
+public:
+    using Handle = std::intptr_t;
+    enum class Creation {
+        New,     // the file must not exist yet
+        Replace, // an existing file of that name is emptied
+    };
 
-// Makes a rename within the folder durable (a no-op where the system has no such call).
-void syncFolder(const std::filesystem::path& folder);
+    virtual ~FileSystem() = default;
+    // Opens the file for writing; every write goes to its end.
+    virtual Handle create(const std::filesystem::path& path, Creation creation) = 0;
+    // Writes all the bytes at the end of the file, straight to the operating system. On failure
+    // a part of them may have been written.
+    virtual void write(Handle file, std::string_view bytes) = 0;
+    // Cuts the file back to the given size.
+    virtual void truncate(Handle file, std::uint64_t size) = 0;
+    // Makes everything written to the file durable on the disk.
+    virtual void sync(Handle file) = 0;
+    virtual void close(Handle file) noexcept = 0;
+    // Renames a file, replacing a file that has the new name.
+    virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    virtual void remove(const std::filesystem::path& path) = 0;
+    // Makes the creations, renames and removals in the folder durable on the disk (best effort:
+    // a folder that cannot be opened is left as it is, and where the system has no such call it
+    // does nothing).
+    virtual void syncFolder(const std::filesystem::path& folder) = 0;
+};
+
+// The operating system's file system.
+FileSystem& systemFileSystem();
+// The file system in use.
+FileSystem& fileSystem();
+// Puts another file system in use until the object ends; for tests.
+class FileSystemReplacement {
+public:
+    explicit FileSystemReplacement(FileSystem& replacement);
+    ~FileSystemReplacement();
+    FileSystemReplacement(const FileSystemReplacement&) = delete;
+    FileSystemReplacement& operator=(const FileSystemReplacement&) = delete;
+
+private:
+    FileSystem* previous_;
+};
+
+// Writes the bytes to the file (created, or emptied first) and makes them durable on the disk
+// before returning.
+void writeDurably(const std::filesystem::path& path, std::string_view bytes);
+
+// A new file that is only ever appended to, for the run log. Every append goes straight to the
+// operating system, with no buffer in the process, so what was appended survives the end of the
+// process however it ends; sync() makes it survive a power cut too.
+class AppendOnlyFile {
+public:
+    // Creates the file; it must not exist yet.
+    explicit AppendOnlyFile(const std::filesystem::path& path);
+    ~AppendOnlyFile();
+    AppendOnlyFile(const AppendOnlyFile&) = delete;
+    AppendOnlyFile& operator=(const AppendOnlyFile&) = delete;
+
+    // Writes all the bytes at the end of the file. When only a part could be written (a full
+    // disk, a file-size limit) the file is cut back to where it ended, so it never ends in a
+    // piece of a line.
+    void append(std::string_view bytes);
+    // Makes everything appended so far durable on the disk.
+    void sync();
+
+private:
+    FileSystem& fileSystem_;
+    FileSystem::Handle handle_;
+    std::uint64_t size_ = 0; // where the last complete append ended
+};
 
 // The folder that holds the running executable.
 std::filesystem::path executableFolder();
@@ -22,27 +94,13 @@ std::filesystem::path executableFolder();
 // time included); negative west of Greenwich.
 std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment);
 
-// A new file that is only ever appended to, for the run log. Every append goes straight to the
-// operating system, with no buffer in the process, so what was appended survives the end of the
-// process however it ends; sync() makes it survive a power cut too.
-class AppendOnlyFile {
-public:
-    // Creates the file; it must not exist yet. Throws std::system_error.
-    explicit AppendOnlyFile(const std::filesystem::path& path);
-    ~AppendOnlyFile();
-    AppendOnlyFile(const AppendOnlyFile&) = delete;
-    AppendOnlyFile& operator=(const AppendOnlyFile&) = delete;
-
-    // Writes all the bytes at the end of the file. When only a part could be written (a full
-    // disk, a file-size limit) the file is cut back to where it ended, so it never ends in a
-    // piece of a line. Throws std::system_error.
-    void append(std::string_view bytes);
-    // Makes everything appended so far durable on the disk. Throws std::system_error.
-    void sync();
-
-private:
-    std::intptr_t handle_;
-    std::uint64_t size_ = 0; // where the last complete append ended
-};
+// The name of this computer on the network.
+std::string hostName();
+// The number of this process.
+std::uint64_t processId();
+// A text that tells the process of this number running now on this computer from any other
+// that had or will have the number (its start, and on Linux the boot it started in); nothing
+// when no process has that number. "unknown" when it runs but cannot be looked at.
+std::optional<std::string> processStart(std::uint64_t id);
 
 } // namespace tovask::os

@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <fstream>
+#include <limits.h>
+#include <sstream>
 #include <system_error>
 #include <unistd.h>
 
@@ -16,40 +19,79 @@ namespace {
     throw std::system_error(code, std::generic_category());
 }
 
-} // namespace
-
-void writeDurably(const std::filesystem::path& path, const char* data, std::size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        fail(errno);
-    std::size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, data + written, size - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int code = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            fail(code);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0) {
-        const int code = errno;
-        ::close(fd);
-        fail(code);
-    }
-    if (::close(fd) != 0)
-        fail(errno);
+int descriptor(FileSystem::Handle file) {
+    return static_cast<int>(file);
 }
 
-void syncFolder(const std::filesystem::path& folder) {
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return; // the rename itself has happened; durability of the folder is best effort
-    ::fsync(fd);
-    ::close(fd);
+class PosixFileSystem : public FileSystem {
+public:
+    Handle create(const std::filesystem::path& path, Creation creation) override {
+        const int how = creation == Creation::New ? O_EXCL : O_TRUNC;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | how, 0644);
+        if (fd < 0)
+            fail(errno);
+        return fd;
+    }
+
+    void write(Handle file, std::string_view bytes) override {
+        std::size_t written = 0;
+        while (written < bytes.size()) {
+            const ssize_t n =
+                ::write(descriptor(file), bytes.data() + written, bytes.size() - written);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                fail(n < 0 ? errno : ENOSPC);
+            written += static_cast<std::size_t>(n);
+        }
+    }
+
+    void truncate(Handle file, std::uint64_t size) override {
+        if (::ftruncate(descriptor(file), static_cast<off_t>(size)) != 0)
+            fail(errno);
+    }
+
+    void sync(Handle file) override {
+        if (::fsync(descriptor(file)) != 0)
+            fail(errno);
+    }
+
+    void close(Handle file) noexcept override { ::close(descriptor(file)); }
+
+    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            fail(errno);
+    }
+
+    void remove(const std::filesystem::path& path) override {
+        if (::unlink(path.c_str()) != 0)
+            fail(errno);
+    }
+
+    void syncFolder(const std::filesystem::path& folder) override {
+        const int fd =
+            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return; // the change itself has happened; durability of the folder is best effort
+        ::fsync(fd);
+        ::close(fd);
+    }
+};
+
+// The first line of a small file of /proc, or nothing.
+std::optional<std::string> firstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    if (!std::getline(in, line))
+        return std::nullopt;
+    return line;
+}
+
+} // namespace
+
+FileSystem& systemFileSystem() {
+    static PosixFileSystem fileSystem;
+    return fileSystem;
 }
 
 std::filesystem::path executableFolder() {
@@ -66,38 +108,37 @@ std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment) {
     return std::chrono::seconds(local.tm_gmtoff);
 }
 
-AppendOnlyFile::AppendOnlyFile(const std::filesystem::path& path)
-    : handle_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644)) {
-    if (handle_ < 0)
-        fail(errno);
+std::string hostName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return "unknown";
+    return name;
 }
 
-AppendOnlyFile::~AppendOnlyFile() {
-    ::close(static_cast<int>(handle_));
+std::uint64_t processId() {
+    return static_cast<std::uint64_t>(::getpid());
 }
 
-void AppendOnlyFile::append(std::string_view bytes) {
-    const int fd = static_cast<int>(handle_);
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            int code = n < 0 ? errno : ENOSPC;
-            // The piece already written is cut off again; a cut that fails is the worse news.
-            if (written > 0 && ::ftruncate(fd, static_cast<off_t>(size_)) != 0)
-                code = errno;
-            fail(code);
-        }
-        written += static_cast<std::size_t>(n);
+std::optional<std::string> processStart(std::uint64_t id) {
+    const std::string folder = "/proc/" + std::to_string(id);
+    const auto stat = firstLine(folder + "/stat");
+    if (!stat)
+        return ::access(folder.c_str(), F_OK) == 0 ? std::optional<std::string>("unknown")
+                                                   : std::nullopt;
+    // After the name (which may hold blanks and parentheses) come field 3, the state, and
+    // field 22, the start in clock ticks since the boot. A zombie has ended already.
+    const std::size_t nameEnd = stat->rfind(')');
+    std::istringstream fields(stat->substr(nameEnd == std::string::npos ? 0 : nameEnd + 1));
+    std::string state, field;
+    fields >> state;
+    for (int n = 4; n <= 22 && fields >> field; ++n) {
     }
-    size_ += written;
-}
-
-void AppendOnlyFile::sync() {
-    if (::fsync(static_cast<int>(handle_)) != 0)
-        fail(errno);
+    if (state == "Z" || state == "X")
+        return std::nullopt;
+    const auto boot = firstLine("/proc/sys/kernel/random/boot_id");
+    if (nameEnd == std::string::npos || !fields || !boot)
+        return std::string("unknown");
+    return *boot + "/" + field;
 }
 
 } // namespace tovask::os

@@ -22,44 +22,84 @@ namespace {
     throw std::system_error(static_cast<int>(code), std::system_category());
 }
 
-HANDLE handleOf(std::intptr_t h) {
+HANDLE handleOf(FileSystem::Handle h) {
     return reinterpret_cast<HANDLE>(h);
 }
 
-// Writes all the bytes; returns the error code, or 0.
-DWORD writeAll(HANDLE file, const char* data, std::size_t size, std::size_t& written) {
-    written = 0;
-    while (written < size) {
-        const std::size_t rest = size - written;
-        const DWORD chunk = rest > 0x40000000 ? 0x40000000 : static_cast<DWORD>(rest);
-        DWORD n = 0;
-        if (!WriteFile(file, data + written, chunk, &n, nullptr))
-            return GetLastError();
-        if (n == 0)
-            return ERROR_DISK_FULL;
-        written += n;
+class WindowsFileSystem : public FileSystem {
+public:
+    Handle create(const std::filesystem::path& path, Creation creation) override {
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        creation == Creation::New ? CREATE_NEW : CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            fail(GetLastError());
+        return reinterpret_cast<Handle>(file);
     }
-    return 0;
+
+    // Writes go where the file pointer stands, which is the end: the file is only ever written
+    // in order, and a cut leaves the pointer at the new end.
+    void write(Handle file, std::string_view bytes) override {
+        std::size_t written = 0;
+        while (written < bytes.size()) {
+            const std::size_t rest = bytes.size() - written;
+            const DWORD chunk = rest > 0x40000000 ? 0x40000000 : static_cast<DWORD>(rest);
+            DWORD n = 0;
+            if (!WriteFile(handleOf(file), bytes.data() + written, chunk, &n, nullptr))
+                fail(GetLastError());
+            if (n == 0)
+                fail(ERROR_DISK_FULL);
+            written += n;
+        }
+    }
+
+    void truncate(Handle file, std::uint64_t size) override {
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        if (!SetFilePointerEx(handleOf(file), end, nullptr, FILE_BEGIN) ||
+            !SetEndOfFile(handleOf(file)))
+            fail(GetLastError());
+    }
+
+    void sync(Handle file) override {
+        if (!FlushFileBuffers(handleOf(file)))
+            fail(GetLastError());
+    }
+
+    void close(Handle file) noexcept override { CloseHandle(handleOf(file)); }
+
+    // Write-through: the rename is on the disk when the call returns.
+    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (!MoveFileExW(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            fail(GetLastError());
+    }
+
+    void remove(const std::filesystem::path& path) override {
+        if (!DeleteFileW(path.c_str()))
+            fail(GetLastError());
+    }
+
+    // NTFS journals the changes of a folder itself; Windows offers no way to flush a folder.
+    void syncFolder(const std::filesystem::path&) override {}
+};
+
+// A text of Windows in UTF-8.
+std::string utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                        nullptr, nullptr);
+    return bytes;
 }
 
 } // namespace
 
-void writeDurably(const std::filesystem::path& path, const char* data, std::size_t size) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        fail(GetLastError());
-    std::size_t written = 0;
-    DWORD error = writeAll(file, data, size, written);
-    if (error == 0 && !FlushFileBuffers(file))
-        error = GetLastError();
-    CloseHandle(file);
-    if (error != 0)
-        fail(error);
+FileSystem& systemFileSystem() {
+    static WindowsFileSystem fileSystem;
+    return fileSystem;
 }
-
-// NTFS journals the rename itself; Windows offers no way to flush a folder.
-void syncFolder(const std::filesystem::path&) {}
 
 std::filesystem::path executableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');
@@ -86,37 +126,35 @@ std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment) {
     return std::chrono::seconds(static_cast<long long>(std::mktime(&local) - std::mktime(&utc)));
 }
 
-AppendOnlyFile::AppendOnlyFile(const std::filesystem::path& path)
-    : handle_(reinterpret_cast<std::intptr_t>(CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                                          FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                                          FILE_ATTRIBUTE_NORMAL, nullptr))) {
-    if (handleOf(handle_) == INVALID_HANDLE_VALUE)
-        fail(GetLastError());
+std::string hostName() {
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    if (!GetComputerNameExW(ComputerNameDnsHostname, name, &size))
+        return "unknown";
+    return utf8(std::wstring(name, size));
 }
 
-AppendOnlyFile::~AppendOnlyFile() {
-    CloseHandle(handleOf(handle_));
+std::uint64_t processId() {
+    return GetCurrentProcessId();
 }
 
-void AppendOnlyFile::append(std::string_view bytes) {
-    const HANDLE file = handleOf(handle_);
-    std::size_t written = 0;
-    DWORD error = writeAll(file, bytes.data(), bytes.size(), written);
-    if (error != 0) {
-        // The piece already written is cut off again, so the file never ends in part of a line.
-        LARGE_INTEGER end;
-        end.QuadPart = static_cast<LONGLONG>(size_);
-        if (written > 0 &&
-            (!SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !SetEndOfFile(file)))
-            error = GetLastError();
-        fail(error);
-    }
-    size_ += written;
-}
-
-void AppendOnlyFile::sync() {
-    if (!FlushFileBuffers(handleOf(handle_)))
-        fail(GetLastError());
+std::optional<std::string> processStart(std::uint64_t id) {
+    const HANDLE process =
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    if (process == nullptr)
+        return GetLastError() == ERROR_INVALID_PARAMETER ? std::nullopt
+                                                         : std::optional<std::string>("unknown");
+    // The creation time tells a process from a later one that gets the same number.
+    DWORD exitCode = 0;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    std::optional<std::string> start = std::string("unknown");
+    if (GetExitCodeProcess(process, &exitCode) && exitCode != STILL_ACTIVE)
+        start = std::nullopt;
+    else if (GetProcessTimes(process, &created, &exited, &kernel, &user))
+        start = std::to_string((static_cast<std::uint64_t>(created.dwHighDateTime) << 32) |
+                               created.dwLowDateTime);
+    CloseHandle(process);
+    return start;
 }
 
 } // namespace tovask::os

@@ -5,27 +5,34 @@
 #include "files/ItemReader.h"
 #include "files/TextFile.h"
 
-#include <cmath>
-
 namespace tovask {
 
 bool isKnownType(double pt) {
-    return pt == 11 || pt == 12 || pt == 13 || pt == 21 || pt == 22 || pt == 23;
+    return sidesOf(pt).has_value();
 }
 
 bool isPairType(double pt) {
     return pt == 21 || pt == 22 || pt == 23;
 }
 
+std::optional<Sides> sidesOf(double pt) {
+    if (pt == 11)
+        return Sides{2, {3, 3}};
+    if (pt == 12)
+        return Sides{1, {3, 3}};
+    if (pt == 13)
+        return Sides{1, {2, 2}};
+    if (pt == 21)
+        return Sides{1, {2, 3}};
+    if (pt == 22)
+        return Sides{2, {1, 3}};
+    if (pt == 23)
+        return Sides{3, {1, 2}};
+    return std::nullopt;
+}
+
 std::array<int, 2> pairGroups(int pt) {
-    switch (pt) {
-    case 21:
-        return {2, 3};
-    case 22:
-        return {1, 3};
-    default:
-        return {1, 2};
-    }
+    return sidesOf(pt).value_or(Sides{}).two;
 }
 
 bool hasUnequalPair(const Problem& p) {
@@ -46,23 +53,15 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
                              Diagnostics& diagnostics, const WrongNumberHandler& onWrongNumber) {
     ProblemList list;
     ItemReader reader(decodeText(bytes), file);
-    const Item countItem = reader.next(diagnostics, "the number of problems");
-    const double n = numberItem(countItem, diagnostics, "the number of problems");
-    if (n != std::floor(n) || n < 1 || n > ProblemList::kMaxProblems) {
-        diagnostics.error(countItem.where,
-                          "the number of problems must be a whole number from 1 to " +
-                              std::to_string(ProblemList::kMaxProblems) + ", not " +
-                              countItem.text);
+    Location countWhere;
+    const auto counted = countItem(reader, diagnostics, "the number of problems", 1,
+                                   ProblemList::kMaxProblems, countWhere);
+    if (!counted)
         return list;
-    }
-    const int count = static_cast<int>(n);
+    const int count = *counted;
     for (int pn = 1; pn <= count; ++pn) {
-        if (reader.atEnd()) {
-            diagnostics.error(reader.position(), "the file ends after " + std::to_string(pn - 1) +
-                                                     " of the " + std::to_string(count) +
-                                                     " problems it announces");
+        if (endsEarly(reader, diagnostics, pn - 1, count, "problems"))
             break;
-        }
         const std::string problemName = "problem " + std::to_string(pn);
         std::array<Item, 7> items;
         std::array<double, 7> values{};
@@ -116,9 +115,7 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
                           "no amount is positive (as a whole number), so no bar can be scaled; "
                           "at least one amount must be more than 0.5");
     if (!reader.atEnd())
-        diagnostics.warning(reader.position(), "items after the last of the " +
-                                                   std::to_string(count) +
-                                                   " announced problems are not read");
+        diagnostics.warning(reader.position(), leftOverItems(count, "problems"));
     return list;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,8 +31,16 @@ struct ProblemList {
 // The six problem types: two single groups (11, 12, 13) or a group against a pair (21, 22, 23).
 bool isKnownType(double pt);
 bool isPairType(double pt);
-// The two groups that form side two of a pair type, in colour order (21: 2 and 3, 22: 1 and 3,
-// 23: 1 and 2). Their rates must be equal.
+// The groups on the two sides of a problem of a type. Side one is one group: 2, 1, 1 for 11, 12,
+// 13 and 1, 2, 3 for 21, 22, 23. Side two is one group (3, 3, 2), held twice, or the pair of the
+// other two groups in colour order (2 and 3, 1 and 3, 1 and 2). A pair side has the rate of its
+// first member. Empty for a type that is none of the six.
+struct Sides {
+    int one = 0;
+    std::array<int, 2> two{};
+};
+std::optional<Sides> sidesOf(double pt);
+// The two groups that form side two of a pair type. Their rates must be equal.
 std::array<int, 2> pairGroups(int pt);
 // A pair type whose two pair rates differ (compared as single-precision values).
 bool hasUnequalPair(const Problem& p);

@@ -4,9 +4,12 @@
 
 #include "files/ProblemFile.h"
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tovask {
 
@@ -20,6 +23,24 @@ struct Outcome {
 
 std::string resultsHeaderLine();
 std::string resultsLine(int pn, const Problem& problem, const Outcome& outcome);
+
+// One problem line of a results file as read back: the values its texts stand for (a rate
+// "0.1" is 0.1, not the single-precision value the run computed with).
+struct ResultsRecord {
+    int line = 0; // 1-based line number in the file
+    int pn = 0;
+    double orig = 0;
+    double pt = 0;
+    double a = 0;
+    std::array<double, 4> e{}; // e[1..3]; e[0] unused
+    Outcome outcome;           // inv is always there
+};
+
+// Reads exactly what resultsLine writes: the header line, then one line per problem with ten
+// fields, each the text the program writes for its value, CR LF after every line, the problem
+// numbers rising (a recovered file may leave some out). Throws tovask::Failure at the first
+// fault, naming the file, the line, the field and its text.
+std::vector<ResultsRecord> parseResultsFile(std::string_view bytes, const std::string& file);
 
 // The input data file text becomes part of two file names: it may not leave data/ nor hold a
 // character that a file name cannot hold on Windows or Linux. Throws tovask::Failure saying why.

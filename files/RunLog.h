@@ -60,6 +60,7 @@ inline constexpr std::string_view kResultsWritten = "results_written";
 inline constexpr std::string_view kResultsFailed = "results_failed";
 inline constexpr std::string_view kPlayedOut = "played_out";
 inline constexpr std::string_view kWindowClosed = "window_closed";
+inline constexpr std::string_view kStaleLockRemoved = "stale_lock_removed";
 
 inline constexpr std::string_view kProgramVersion = "program_version";
 inline constexpr std::string_view kDataFileText = "data_file_text";

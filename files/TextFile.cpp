@@ -70,13 +70,17 @@ std::string decodeText(std::string_view bytes) {
 void writeFileAtomically(const fs::path& path, std::string_view content) {
     fs::path temporary = path;
     temporary += ".tmp";
+    os::FileSystem& files = os::fileSystem();
     try {
-        os::writeDurably(temporary, content.data(), content.size());
-        fs::rename(temporary, path);
-        os::syncFolder(path.parent_path());
+        os::writeDurably(temporary, content);
+        files.rename(temporary, path);
+        files.syncFolder(path.parent_path());
     } catch (const std::system_error& e) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        try {
+            files.remove(temporary);
+        } catch (const std::system_error&) {
+            // There was none, or it stays behind; the failure to report is the first one.
+        }
         throw Failure("cannot write " + path.string() + ": " + e.code().message());
     }
 }
@@ -119,10 +123,15 @@ fs::path keepEarlierFile(const fs::path& path) {
     const std::string stem = path.filename().string() + ".earlier-" +
                              (error ? std::string("unknown") : timeStamp(modified));
     const fs::path kept = firstFreeName(path.parent_path() / stem);
-    fs::rename(path, kept, error);
-    if (error)
+    try {
+        // The new name is forced onto the disk before anything takes the old one: else a power
+        // cut could keep a new file under the old name and undo the rename, and lose the file.
+        os::fileSystem().rename(path, kept);
+        os::fileSystem().syncFolder(path.parent_path());
+    } catch (const std::system_error& e) {
         throw Failure("cannot keep the earlier file " + path.string() + " as " + kept.string() +
-                      ": " + error.message());
+                      ": " + e.code().message());
+    }
     return kept;
 }
 

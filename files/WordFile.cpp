@@ -5,7 +5,6 @@
 #include "files/ItemReader.h"
 #include "files/TextFile.h"
 
-#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -48,28 +47,19 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
     WordTable table;
     const bool utf8 = isValidUtf8(bytes);
     ItemReader reader(decodeText(bytes), file);
-    const Item countItem = reader.next(diagnostics, "the number of texts");
-    table.countWhere = countItem.where;
-    const double n = numberItem(countItem, diagnostics, "the number of texts");
-    if (n != std::floor(n) || n < 0 || n > WordTable::kMaxWords) {
-        diagnostics.error(countItem.where, "the number of texts must be a whole number from 0 to " +
-                                               std::to_string(WordTable::kMaxWords) + ", not " +
-                                               countItem.text);
+    const auto counted = countItem(reader, diagnostics, "the number of texts", 0,
+                                   WordTable::kMaxWords, table.countWhere);
+    if (!counted)
         return table;
-    }
-    const int count = static_cast<int>(n);
+    const int count = *counted;
     // The first text that follows an unquoted text on its line: where a comma meant inside a
     // text would have split it, if items are left over at the end. A split-off text with a
     // stray quote is already reported as such.
     std::optional<std::pair<int, Location>> firstSplit;
     bool previousQuoted = true;
     for (int k = 1; k <= count; ++k) {
-        if (reader.atEnd()) {
-            diagnostics.error(reader.position(), "the file ends after " + std::to_string(k - 1) +
-                                                     " of the " + std::to_string(count) +
-                                                     " texts it announces");
+        if (endsEarly(reader, diagnostics, k - 1, count, "texts"))
             break;
-        }
         Item item = reader.next(diagnostics, "text " + std::to_string(k));
         checkText(item, k, utf8, diagnostics);
         if (!firstSplit && item.where.item > 1 && !previousQuoted && !hasStrayQuote(item))
@@ -79,10 +69,10 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
     }
     table.count = count;
     if (count < WordTable::kWordsUsed)
-        diagnostics.seenBySubject(countItem.where, "the file has " + std::to_string(count) +
-                                                       " texts; the program shows " +
-                                                       std::to_string(WordTable::kWordsUsed) +
-                                                       ", the missing ones empty");
+        diagnostics.seenBySubject(table.countWhere, "the file has " + std::to_string(count) +
+                                                        " texts; the program shows " +
+                                                        std::to_string(WordTable::kWordsUsed) +
+                                                        ", the missing ones empty");
     if (!reader.atEnd() && firstSplit) {
         const int k = firstSplit->first;
         diagnostics.seenBySubject(
@@ -93,9 +83,7 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
                 ", put that text in quotes; the split shifts every later text");
     }
     if (!reader.atEnd())
-        diagnostics.seenBySubject(reader.position(), "items after the last of the " +
-                                                         std::to_string(count) +
-                                                         " announced texts are not read");
+        diagnostics.seenBySubject(reader.position(), leftOverItems(count, "texts"));
     return table;
 }
 

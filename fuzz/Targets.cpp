@@ -4,10 +4,12 @@
 #include "core/Experiment.h"
 #include "files/ItemReader.h"
 #include "files/ProblemFile.h"
+#include "files/ResultsFile.h"
 #include "files/RunLog.h"
 #include "files/TextFile.h"
 #include "files/WordFile.h"
 #include "tools/recover/Recovery.h"
+#include "tools/report/Tables.h"
 #include "tools/script/HeadlessServices.h"
 #include "tools/script/ScriptReader.h"
 
@@ -129,6 +131,32 @@ void runLog(std::string_view bytes) {
     } catch (const Failure&) {
         // Not a run log, or one of another problem file: refused with a message.
     }
+}
+
+void resultsFile(std::string_view bytes) {
+    std::vector<ResultsRecord> records;
+    try {
+        records = parseResultsFile(bytes, "fuzz");
+    } catch (const Failure&) {
+        return; // refused with a message
+    }
+    std::string again = resultsHeaderLine();
+    for (const ResultsRecord& r : records) {
+        const Problem p{r.orig,
+                        r.pt,
+                        r.a,
+                        {0, static_cast<float>(r.e[1]), static_cast<float>(r.e[2]),
+                         static_cast<float>(r.e[3])}};
+        again += resultsLine(r.pn, p, r.outcome);
+    }
+    require(again == bytes, "a results file read back is not what the writer makes of it");
+    std::vector<std::string> notes;
+    const std::vector<report::Subject> subjects = {
+        report::subjectOf({"fuzz", "fuzz", false, std::nullopt}, bytes, std::nullopt, notes)};
+    for (const report::Scope& scope : subjects[0].scopes)
+        require(scope.consistency.ccei >= 0 && scope.consistency.ccei <= 1, "a CCEI beyond [0, 1]");
+    report::decisionsCsv(subjects);
+    report::subjectsCsv(subjects);
 }
 
 } // namespace tovask::fuzz

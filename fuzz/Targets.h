@@ -19,5 +19,8 @@ void scriptReader(std::string_view bytes);
 // A run log, and the rebuilding of results from it against the bundled problem file inp01.001;
 // and the bytes as one CSV field written and read back.
 void runLog(std::string_view bytes);
+// A results file, read back to the very bytes the writer makes of what was read, and the
+// report's tables of it.
+void resultsFile(std::string_view bytes);
 
 } // namespace tovask::fuzz

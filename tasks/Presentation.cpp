@@ -21,72 +21,15 @@ void Experiment::SetWorkingValues(int p) {
     const int type = static_cast<int>(pt[p]);
     if (isPairType(type) && e[pairGroups(type)[0]][p] != e[pairGroups(type)[1]][p])
         Message("Error in data in problem " + std::to_string(p));
-    const bool inverted = inv[p].value_or(0) == 1;
-    switch (type) {
-    case 11:
-        one(2, e[2][p]);
-        two(3, 3, e[3][p]);
-        break;
-    case 12:
-        one(1, e[1][p]);
-        two(3, 3, e[3][p]);
-        break;
-    case 13:
-        one(1, e[1][p]);
-        two(2, 2, e[2][p]);
-        break;
-    case 21:
-        one(1, e[1][p]);
-        inverted ? two(3, 2, e[2][p]) : two(2, 3, e[2][p]);
-        break;
-    case 22:
-        one(2, e[2][p]);
-        inverted ? two(3, 1, e[1][p]) : two(1, 3, e[1][p]);
-        break;
-    case 23:
-        one(3, e[3][p]);
-        inverted ? two(2, 1, e[1][p]) : two(1, 2, e[1][p]);
-        break;
-    default:
-        break; // the problem file reader admits only the six types
-    }
+    const auto sides = sidesOf(type);
+    if (!sides)
+        return; // the problem file reader admits only the six types
+    one(sides->one, e[sides->one][p]);
+    // The inverted order draws the pair's second member first; a single side is its group twice.
+    const auto [first, second] = sides->two;
+    const float rateTwo = e[first][p];
+    inv[p].value_or(0) == 1 ? two(second, first, rateTwo) : two(first, second, rateTwo);
 }
-
-namespace {
-
-// Rate sentences by type: the subject of each and the group whose rate it states.
-struct RateSentence {
-    int group;     // the single group, or the first member of the pair
-    int pairGroup; // the second member of a pair, 0 for a single group
-    int rateOf;
-};
-
-bool RateSentences(int type, RateSentence& first, RateSentence& second) {
-    switch (type) {
-    case 11:
-        first = {2, 0, 2}, second = {3, 0, 3};
-        return true;
-    case 12:
-        first = {1, 0, 1}, second = {3, 0, 3};
-        return true;
-    case 13:
-        first = {1, 0, 1}, second = {2, 0, 2};
-        return true;
-    case 21:
-        first = {1, 0, 1}, second = {2, 3, 2};
-        return true;
-    case 22:
-        first = {2, 0, 2}, second = {1, 3, 1};
-        return true;
-    case 23:
-        first = {3, 0, 3}, second = {1, 2, 1};
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
 
 // The six bars of a problem in the working values' colours, with the widths given (the two
 // bars of side two equally wide), and the two summary lines. A label placed left ends on the
@@ -95,14 +38,16 @@ bool RateSentences(int type, RateSentence& first, RateSentence& second) {
 // these widths, whatever an earlier problem or slider move left.
 void Experiment::ShowBars(double unitsOne, double unitsTwo, double moneyOne, double moneyTwo,
                           bool oneLeft) {
-    const auto place = [this](ui::Label& label, bool left) {
-        label.setLeft(left ? BarCentre - label.width() : BarCentre);
+    const auto leftEdge = [this](bool left, float width) {
+        return left ? BarCentre - width : BarCentre;
+    };
+    const auto place = [&](ui::Label& label, bool left) {
+        label.setLeft(leftEdge(left, label.width()));
     };
     const auto bar = [&](ui::Label& label, std::uint32_t colour, double width, bool left) {
         label.setBackColor(colour);
         label.setVisible(true);
-        label.setWidth(width);
-        place(label, left);
+        label.setLeftAndWidth(leftEdge(left, static_cast<float>(width)), width);
         ApplyFontRule(label, label.width());
     };
     const auto colourTwoTwo = static_cast<std::uint32_t>(std::stoul(ColourTwoTwo));
@@ -144,14 +89,16 @@ void Experiment::StageThree() {
 
     Instructions.setVisible(true);
     std::string text = Words[22] + doubleText(a[pn]) + Words[23];
-    RateSentence first, second;
-    if (RateSentences(static_cast<int>(pt[pn]), first, second)) {
-        for (const RateSentence& sentence : {first, second}) {
-            std::string subject = ColourName[sentence.group];
-            if (sentence.pairGroup != 0)
-                subject += Words[19] + ColourName[sentence.pairGroup];
-            text += Words[24] + subject + Words[25] + singleText(e[sentence.rateOf][pn]) + ".";
-        }
+    // One sentence per side: its group, or the two groups of its pair, and the side's rate.
+    if (const auto sides = sidesOf(static_cast<int>(pt[pn]))) {
+        const auto sentence = [&](int group, int pairGroup) {
+            std::string subject = ColourName[group];
+            if (pairGroup != group)
+                subject += Words[19] + ColourName[pairGroup];
+            text += Words[24] + subject + Words[25] + singleText(e[group][pn]) + ".";
+        };
+        sentence(sides->one, sides->one);
+        sentence(sides->two[0], sides->two[1]);
     }
     Instructions.setCaption(text + Words[26]);
     form.setCaption(Words[11] + std::to_string(pn) + ".");

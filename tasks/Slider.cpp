@@ -5,10 +5,11 @@
 
 namespace tovask {
 
+// The size the label would report for width * 0.004, capped at MaxFontSize, set once: the
+// label's font is built once per change, not once for the size and again for the cap.
 void Experiment::ApplyFontRule(ui::Label& label, double width) {
-    label.setFontSize(width * 0.004);
-    if (label.fontSize() > MaxFontSize)
-        label.setFontSize(MaxFontSize);
+    const float reported = ui::Label::reportedFontSize(width * 0.004);
+    label.setFontSize(reported > MaxFontSize ? MaxFontSize : reported);
 }
 
 void Experiment::AllocationSlider_Change() {
@@ -27,35 +28,32 @@ void Experiment::AllocationSlider_Change() {
         return left ? BarCentre - width : BarCentre;
     };
 
+    // Side two's bars are placed by their width as stored, in single precision.
+    const auto stored = [](double width) { return static_cast<float>(width); };
+
     const double W1 = q1 * BarLength * k / MaxAmount;
-    AllocationOne.setLeft(leftOf(oneLeft, W1));
-    AllocationOne.setWidth(W1);
+    AllocationOne.setLeftAndWidth(leftOf(oneLeft, W1), W1);
     ApplyFontRule(AllocationOne, AllocationOne.width());
     AllocationOne.setCaption(FormatAmountRounded(q1 * k) + Words[5] + NameOne);
 
     const double W2 = q2 * BarLength * k / MaxAmount;
-    AllocationTwoOne.setWidth(W2);
-    AllocationTwoTwo.setWidth(W2);
+    AllocationTwoOne.setLeftAndWidth(leftOf(!oneLeft, stored(W2)), W2);
+    AllocationTwoTwo.setLeftAndWidth(leftOf(!oneLeft, stored(W2)), W2);
     ApplyFontRule(AllocationTwoTwo, AllocationTwoTwo.width());
     ApplyFontRule(AllocationTwoOne, AllocationTwoTwo.width());
-    AllocationTwoOne.setLeft(leftOf(!oneLeft, AllocationTwoOne.width()));
-    AllocationTwoTwo.setLeft(leftOf(!oneLeft, AllocationTwoOne.width()));
     AllocationTwoTwo.setCaption(FormatAmountRounded(q2 * k) + Words[5] + NameTwoTwo);
 
     const double WM1 = q1 * rateOne * BarLength * k / MaxAmount;
-    MoneyOne.setLeft(leftOf(oneLeft, WM1));
-    MoneyOne.setWidth(WM1);
+    MoneyOne.setLeftAndWidth(leftOf(oneLeft, WM1), WM1);
     ApplyFontRule(MoneyOne, MoneyOne.width());
     MoneyOne.setCaption(Words[6] + FormatAmountRounded(q1 * k * rateOne) + Words[27] + NameOne);
     SummaryOne.setCaption(MoneyOne.caption());
 
     const double WM2 = q2 * rateTwo * BarLength * k / MaxAmount;
-    MoneyTwoOne.setWidth(WM2);
+    MoneyTwoOne.setLeftAndWidth(leftOf(!oneLeft, stored(WM2)), WM2);
     ApplyFontRule(MoneyTwoOne, MoneyTwoOne.width());
-    MoneyTwoTwo.setWidth(WM2);
+    MoneyTwoTwo.setLeftAndWidth(leftOf(!oneLeft, stored(WM2)), WM2);
     ApplyFontRule(MoneyTwoTwo, MoneyTwoTwo.width());
-    MoneyTwoOne.setLeft(leftOf(!oneLeft, MoneyTwoOne.width()));
-    MoneyTwoTwo.setLeft(leftOf(!oneLeft, MoneyTwoTwo.width()));
     MoneyTwoTwo.setCaption(Words[6] + FormatAmountRounded(q2 * k * rateTwo) + Words[27] +
                            NameTwoTwo);
     SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());

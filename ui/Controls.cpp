@@ -43,6 +43,13 @@ void Control::setWidth(double v) {
 void Control::setHeight(double v) {
     setGeometry(rect_.height, v);
 }
+void Control::setLeftAndWidth(double left, double width) {
+    const Rect wanted{static_cast<float>(left), rect_.top, static_cast<float>(width), rect_.height};
+    if (wanted.left == rect_.left && wanted.width == rect_.width)
+        return;
+    rect_ = wanted;
+    notify(Property::Geometry);
+}
 
 Label::Label(std::string name, int tabIndex, Rect design, Font font)
     : Control(std::move(name), Kind::Label, nullptr, tabIndex, design, std::move(font)) {}
@@ -55,8 +62,12 @@ void Label::setBackColor(std::uint32_t c) {
     assign(backColor_, std::move(c), Property::BackColor);
 }
 
+float Label::reportedFontSize(double points) {
+    return std::max(static_cast<float>(points), kMinFontSize);
+}
+
 void Label::setFontSize(double points) {
-    assign(font_.size, std::max(static_cast<float>(points), kMinFontSize), Property::Font);
+    assign(font_.size, reportedFontSize(points), Property::Font);
 }
 
 Frame::Frame(std::string name, Control* container, int tabIndex, Rect design, std::string caption)

@@ -84,6 +84,8 @@ public:
     void setTop(double v);
     void setWidth(double v);
     void setHeight(double v);
+    // Both at once, with one notification: a bar that grows leftwards moves and widens together.
+    void setLeftAndWidth(double left, double width);
 
     const Font& font() const { return font_; }
 
@@ -124,7 +126,9 @@ public:
     std::uint32_t backColor() const { return backColor_; } // 0x00BBGGRR
     void setBackColor(std::uint32_t c);
     float fontSize() const { return font_.size; }
-    // Stores the size as the label reports it back: never below kMinFontSize.
+    // The size a label reports back when this size is set: never below kMinFontSize.
+    static float reportedFontSize(double points);
+    // Stores the size as the label reports it back.
     void setFontSize(double points);
 
 private:

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <fstream>
-#include <random>
 #include <vector>
 
 namespace tovask::bench {
@@ -10,16 +9,8 @@ namespace tovask::bench {
 namespace fs = std::filesystem;
 
 LabFolder::LabFolder() {
-    std::random_device seed;
-    folder_ = fs::temp_directory_path() / ("tovask-bench-" + std::to_string(seed()));
-    fs::create_directories(folder_ / "data");
-    fs::copy_file(fs::path(TOVASK_SOURCE_DATA) / "english.wds", folder_ / "data" / "english.wds");
-    std::ofstream(folder_ / "data" / "inp01.001", std::ios::binary) << HundredProblems();
-}
-
-LabFolder::~LabFolder() {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
+    fs::copy_file(fs::path(TOVASK_SOURCE_DATA) / "english.wds", folder_.data() / "english.wds");
+    std::ofstream(folder_.data() / "inp01.001", std::ios::binary) << HundredProblems();
 }
 
 namespace {
@@ -29,7 +20,7 @@ constexpr std::array<const char*, 5> kRates{"0.5", "1", "1.5", "2", "3"};
 
 void LabFolder::clearOutputs() const {
     std::vector<fs::path> written;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder_ / "data"))
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder_.data()))
         if (entry.path().filename().string().rfind("out", 0) == 0)
             written.push_back(entry.path());
     for (const fs::path& path : written)

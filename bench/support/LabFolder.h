@@ -3,6 +3,7 @@
 // bundled English word file and a problem file of 100 problems, all six types in turn. Message
 // boxes are answered at once and counted.
 
+#include "tests/support/ProgramFolder.h"
 #include "ui/Services.h"
 
 #include <filesystem>
@@ -15,12 +16,11 @@ public:
     static constexpr int kProblems = 100;
 
     LabFolder();
-    ~LabFolder() override;
     LabFolder(const LabFolder&) = delete;
     LabFolder& operator=(const LabFolder&) = delete;
 
     void showMessage(const std::string&, const std::string&) override { ++messages; }
-    std::filesystem::path programFolder() const override { return folder_; }
+    std::filesystem::path programFolder() const override { return folder_.path(); }
 
     // Removes what runs have written into data/ (results files, run logs and the earlier ones
     // kept beside them), so the next run starts in a folder as a lab PC has it.
@@ -29,7 +29,7 @@ public:
     int messages = 0;
 
 private:
-    std::filesystem::path folder_;
+    test::ProgramFolder folder_{"tovask-bench"};
 };
 
 // The problem file the folder holds: problem p has type 11, 12, 13, 21, 22, 23 for p = 1, 2, 3,

@@ -5,6 +5,8 @@
 #include "files/Diagnostics.h"
 #include "tests/support/FailureOf.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -22,5 +24,19 @@ public:
     std::vector<std::string> errors;
     std::vector<std::string> warnings;
 };
+
+// One case of a table-driven test on a file's bytes: what it is, the bytes, and the text that
+// must come out of them.
+struct BytesCase {
+    const char* name;
+    std::string bytes;
+    std::string expected;
+};
+
+template <typename Produce>
+void expectForEach(const std::vector<BytesCase>& cases, Produce produce) {
+    for (const BytesCase& c : cases)
+        EXPECT_EQ(produce(c.bytes), c.expected) << c.name;
+}
 
 } // namespace tovask::test

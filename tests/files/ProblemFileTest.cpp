@@ -170,49 +170,46 @@ TEST(ProblemFile, OneHundredProblemsAreReadCompletely) {
 }
 
 TEST(ProblemFile, RefusesBadContentNamingFileLineItemAndText) {
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::string message;
-    } cases[] = {
-        {"101 problems", problems(101, 101),
-         "inp01.001:1:1: the number of problems must be a whole number from 1 to 100, not 101"},
-        {"no problems", "0\r\n",
-         "inp01.001:1:1: the number of problems must be a whole number from 1 to 100, not 0"},
-        {"fractional count", "1.5\r\n1,1,11,10,1,1,1\r\n",
-         "inp01.001:1:1: the number of problems must be a whole number from 1 to 100, not 1.5"},
-        {"count not a number", "two\r\n",
-         "inp01.001:1:1: \"two\" is not a number (the number of problems)"},
-        {"type not a number", "2\r\n1,14,11,10,1,0.5,2\r\n2,3,abc,8,1,1.5,0.75\r\n",
-         "inp01.001:3:3: \"abc\" is not a number (type of problem 2)"},
-        {"comma decimal shifts the later items",
-         "2\r\n1,14,11,10,1,0,5,2\r\n2,3,21,8,1,1.5,0.75\r\n",
-         "inp01.001:3:2: the type \"3\" of problem 2 is none of 11, 12, 13, 21, 22, 23"},
-        {"quoted number", "1\r\n1,14,11,\"10\",1,0.5,2\r\n",
-         "inp01.001:2:4: \"10\" is not a number (amount of problem 1)"},
-        {"empty item", "1\r\n1,14,11,10,,0.5,2\r\n",
-         "inp01.001:2:5: \"\" is not a number (first rate of problem 1)"},
-        {"comma before a line end within a problem", "1\r\n1,14,11,\r\n10,1,0.5,2\r\n",
-         "inp01.001:2:4: \"\" is not a number (amount of problem 1)"},
-        {"comma before a line end between problems",
-         "2\r\n1,14,11,10,1,0.5,2,\r\n2,3,21,8,1,1.5,0.75\r\n",
-         "inp01.001:2:8: \"\" is not a number (its own number of problem 2)"},
-        {"third rate missing", "2\r\n1,14,11,10,1,0.5,2\r\n2,3,21,8,1,1.5\r\n",
-         "inp01.001:4: the file ends where third rate of problem 2 should follow"},
-        {"problem missing", "2\r\n1,14,11,10,1,0.5,2\r\n",
-         "inp01.001:3:1: the file ends after 1 of the 2 problems it announces"},
-        {"empty file", "", "inp01.001:1: the file ends where the number of problems should follow"},
-        {"unknown type", "2\r\n1,14,11,10,1,0.5,2\r\n2,3,24,8,1,1.5,0.75\r\n",
-         "inp01.001:3:3: the type \"24\" of problem 2 is none of 11, 12, 13, 21, 22, 23"},
-        {"type zero", "1\r\n1,14,0,10,1,0.5,2\r\n",
-         "inp01.001:2:3: the type \"0\" of problem 1 is none of 11, 12, 13, 21, 22, 23"},
-        {"amount above 32767", "1\r\n1,14,11,40000,1,0.5,2\r\n",
-         "inp01.001:2:4: the amount 40000 of problem 1 is above 32767"},
-        {"amount rounding to 32768", "2\r\n1,14,11,10,1,0.5,2\r\n2,3,21,32767.5,1,1,1\r\n",
-         "inp01.001:3:4: the amount 32767.5 of problem 2 is above 32767"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(errorOf(c.bytes), c.message) << c.name;
+    test::expectForEach(
+        {
+            {"101 problems", problems(101, 101),
+             "inp01.001:1:1: the number of problems must be a whole number from 1 to 100, not 101"},
+            {"no problems", "0\r\n",
+             "inp01.001:1:1: the number of problems must be a whole number from 1 to 100, not 0"},
+            {"fractional count", "1.5\r\n1,1,11,10,1,1,1\r\n",
+             "inp01.001:1:1: the number of problems must be a whole number from 1 to 100, not 1.5"},
+            {"count not a number", "two\r\n",
+             "inp01.001:1:1: \"two\" is not a number (the number of problems)"},
+            {"type not a number", "2\r\n1,14,11,10,1,0.5,2\r\n2,3,abc,8,1,1.5,0.75\r\n",
+             "inp01.001:3:3: \"abc\" is not a number (type of problem 2)"},
+            {"comma decimal shifts the later items",
+             "2\r\n1,14,11,10,1,0,5,2\r\n2,3,21,8,1,1.5,0.75\r\n",
+             "inp01.001:3:2: the type \"3\" of problem 2 is none of 11, 12, 13, 21, 22, 23"},
+            {"quoted number", "1\r\n1,14,11,\"10\",1,0.5,2\r\n",
+             "inp01.001:2:4: \"10\" is not a number (amount of problem 1)"},
+            {"empty item", "1\r\n1,14,11,10,,0.5,2\r\n",
+             "inp01.001:2:5: \"\" is not a number (first rate of problem 1)"},
+            {"comma before a line end within a problem", "1\r\n1,14,11,\r\n10,1,0.5,2\r\n",
+             "inp01.001:2:4: \"\" is not a number (amount of problem 1)"},
+            {"comma before a line end between problems",
+             "2\r\n1,14,11,10,1,0.5,2,\r\n2,3,21,8,1,1.5,0.75\r\n",
+             "inp01.001:2:8: \"\" is not a number (its own number of problem 2)"},
+            {"third rate missing", "2\r\n1,14,11,10,1,0.5,2\r\n2,3,21,8,1,1.5\r\n",
+             "inp01.001:4: the file ends where third rate of problem 2 should follow"},
+            {"problem missing", "2\r\n1,14,11,10,1,0.5,2\r\n",
+             "inp01.001:3:1: the file ends after 1 of the 2 problems it announces"},
+            {"empty file", "",
+             "inp01.001:1: the file ends where the number of problems should follow"},
+            {"unknown type", "2\r\n1,14,11,10,1,0.5,2\r\n2,3,24,8,1,1.5,0.75\r\n",
+             "inp01.001:3:3: the type \"24\" of problem 2 is none of 11, 12, 13, 21, 22, 23"},
+            {"type zero", "1\r\n1,14,0,10,1,0.5,2\r\n",
+             "inp01.001:2:3: the type \"0\" of problem 1 is none of 11, 12, 13, 21, 22, 23"},
+            {"amount above 32767", "1\r\n1,14,11,40000,1,0.5,2\r\n",
+             "inp01.001:2:4: the amount 40000 of problem 1 is above 32767"},
+            {"amount rounding to 32768", "2\r\n1,14,11,10,1,0.5,2\r\n2,3,21,32767.5,1,1,1\r\n",
+             "inp01.001:3:4: the amount 32767.5 of problem 2 is above 32767"},
+        },
+        errorOf);
 }
 
 TEST(ProblemFile, RefusesAFileWithoutAPositiveWholeAmount) {
@@ -306,6 +303,17 @@ TEST(ProblemTypes, PairTypesNameTheirTwoGroups) {
     EXPECT_EQ(pairGroups(21), (std::array<int, 2>{2, 3}));
     EXPECT_EQ(pairGroups(22), (std::array<int, 2>{1, 3}));
     EXPECT_EQ(pairGroups(23), (std::array<int, 2>{1, 2}));
+    // Side one, then side two (a single group twice), for 11, 12, 13, 21, 22, 23.
+    const int sides[][3] = {{2, 3, 3}, {1, 3, 3}, {1, 2, 2}, {1, 2, 3}, {2, 1, 3}, {3, 1, 2}};
+    for (int k = 0; k < 6; ++k) {
+        const double type = k < 3 ? 11 + k : 18 + k;
+        const auto s = sidesOf(type);
+        ASSERT_TRUE(s) << type;
+        EXPECT_EQ((std::array<int, 3>{s->one, s->two[0], s->two[1]}),
+                  (std::array<int, 3>{sides[k][0], sides[k][1], sides[k][2]}))
+            << type;
+    }
+    EXPECT_FALSE(sidesOf(14));
 
     Problem p;
     p.pt = 22;

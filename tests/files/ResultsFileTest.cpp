@@ -88,6 +88,83 @@ TEST(ResultsFile, EmptyValuesAreWrittenAsNothing) {
     EXPECT_NE(line.find("1  0"), std::string::npos) << line;
 }
 
+// The reader takes back every line the writer makes, to the same bytes.
+TEST(ResultsFile, ReadsBackWhatItWrites) {
+    const std::vector<std::pair<Problem, Outcome>> lines = {
+        {problem(14, 11, 10, 1, 0.5f, 2), outcome(0, 1, 5)},
+        {problem(7, 12, 12, 0.1f, 1.0f / 3, 0.75f), outcome(1, 1, 0.1 + 0.2)},
+        {problem(1, 11, 10, 1, 1, 1), outcome(std::nullopt, 1, 4)},
+        {problem(-1, 23, 7.5, -0.5f, 1e-7f, 3e20f), outcome(0, 0, std::nullopt)},
+    };
+    const int numbers[] = {1, 2, 4, 100}; // a recovered file may leave problems out
+    std::string text = resultsHeaderLine();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += resultsLine(numbers[i], lines[i].first, lines[i].second);
+
+    const auto records = parseResultsFile(text, "out01.001");
+    ASSERT_EQ(records.size(), lines.size());
+    std::string again = resultsHeaderLine();
+    for (const ResultsRecord& r : records) {
+        const Problem p = problem(r.orig, r.pt, r.a, static_cast<float>(r.e[1]),
+                                  static_cast<float>(r.e[2]), static_cast<float>(r.e[3]));
+        again += resultsLine(r.pn, p, r.outcome);
+    }
+    EXPECT_EQ(again, text);
+    EXPECT_EQ(records[1].line, 3);
+    EXPECT_EQ(records[1].e[1], 0.1); // the value of the text, not of the single-precision rate
+    EXPECT_EQ(records[2].outcome.rev, std::nullopt);
+    EXPECT_EQ(records[3].outcome.all, std::nullopt);
+    EXPECT_TRUE(parseResultsFile(resultsHeaderLine(), "out01.001").empty());
+}
+
+TEST(ResultsFile, RefusesWhatTheProgramDoesNotWriteNamingLineAndField) {
+    const std::string header = resultsHeaderLine();
+    const std::string good = "1 14 11 10 1 0.5 2 0 1 5\r\n";
+    const struct {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {"", "f: the file is empty; a results file begins with the line \"pn orig(pn) pt(pn) "
+             "a(pn) e(1,pn) e(2,pn) e(3,pn) rev(pn) inv(pn) all(pn)\""},
+        {"pn orig\r\n" + good, "f:1: the first line is not the header line of a results file, "
+                               "\"pn orig(pn) pt(pn) a(pn) e(1,pn) e(2,pn) e(3,pn) rev(pn) "
+                               "inv(pn) all(pn)\""},
+        {header + "1 14 11 10 1 0.5 2 0 1 5\n", "f:2: the line ends in a line feed without CR: the "
+                                                "file was converted or edited after the run"},
+        {header + good + "2 3 21 8", "f:3: the file ends inside this line, before its CR LF: the "
+                                     "file is cut short"},
+        {header + "1 14 11 10 1 0.5 2 0 1\r\n",
+         "f:2: the line has 9 fields separated by single blanks; a results line has 10"},
+        {header + "1 14 11 10 1 0.5 2 0 1 5 \r\n",
+         "f:2: the line has 11 fields separated by single blanks; a results line has 10"},
+        {header + "1 14 11 10,5 1 0.5 2 0 1 5\r\n",
+         "f:2:4: \"10,5\" is not a number as the program writes it (a(pn))"},
+        {header + "1 14 11 10.0 1 0.5 2 0 1 5\r\n",
+         "f:2:4: \"10.0\" is not a number as the program writes it (a(pn))"},
+        {header + "1 14 11 10 1 0.50000001 2 0 1 5\r\n",
+         "f:2:6: \"0.50000001\" is not a number as the program writes it (e(2,pn))"},
+        {header + "1 14 11 10 1 1e39 2 0 1 5\r\n",
+         "f:2:6: \"1e39\" is not a number as the program writes it (e(2,pn))"},
+        {header + "1 14 11  1 0.5 2 0 1 5\r\n", "f:2:4: the field a(pn) is empty"},
+        {header + "1 14 31 10 1 0.5 2 0 1 5\r\n",
+         "f:2:3: \"31\" is none of the types 11, 12, 13, 21, 22, 23 (pt(pn))"},
+        {header + "1 14 11 10 1 0.5 2 2 1 5\r\n", "f:2:8: \"2\" is neither 0 nor 1 (rev(pn))"},
+        {header + "1 14 11 10 1 0.5 2 0  5\r\n", "f:2:9: \"\" is neither 0 nor 1 (inv(pn))"},
+        {header + "0 14 11 10 1 0.5 2 0 1 5\r\n",
+         "f:2:1: \"0\" is no problem number from 1 to 100 (pn)"},
+        {header + "101 14 11 10 1 0.5 2 0 1 5\r\n",
+         "f:2:1: \"101\" is no problem number from 1 to 100 (pn)"},
+        {header + good + good,
+         "f:3:1: \"1\" follows problem 1: the problem numbers must rise (pn)"},
+        {header + "1 14 11 10 1 0.5 2 0 1 5\r\r\n", "f:2: the line holds a CR before its end"},
+        {header + "1 14 11 10 1 0.5 2 0 1 \x01\r\n",
+         "f:2:10: \"?\" is not a number as the program writes it (all(pn))"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(failureOf([&] { parseResultsFile(c.text, "f"); }), c.message)
+            << testing::PrintToString(c.text);
+}
+
 TEST(DataFilePath, JoinsPrefixDataFileTextAndSubjectSuffix) {
     const fs::path folder = fs::path("lab") / "tovask";
     const struct {

@@ -110,46 +110,39 @@ TEST(WordFile, OneHundredTextsFitTheTable) {
 }
 
 TEST(WordFile, RefusesABadCountOrAShortFile) {
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::string message;
-    } cases[] = {
-        {"more than 100", numberedFile(101, 101),
-         "words.wds:1:1: the number of texts must be a whole number from 0 to 100, not 101"},
-        {"negative", "-1\r\n",
-         "words.wds:1:1: the number of texts must be a whole number from 0 to 100, not -1"},
-        {"fractional", "2.5\r\na,b,c\r\n",
-         "words.wds:1:1: the number of texts must be a whole number from 0 to 100, not 2.5"},
-        {"not a number", "forty\r\n\"a\"\r\n",
-         "words.wds:1:1: \"forty\" is not a number (the number of texts)"},
-        {"quoted count", "\"40\"\r\n",
-         "words.wds:1:1: \"40\" is not a number (the number of texts)"},
-        {"empty file", "", "words.wds:1: the file ends where the number of texts should follow"},
-        {"fewer texts than announced", numberedFile(40, 38),
-         "words.wds:40:1: the file ends after 38 of the 40 texts it announces"},
-        {"file ends without a line end", "3\r\na,b",
-         "words.wds:2:3: the file ends after 2 of the 3 texts it announces"},
-        {"unbalanced quote", "2\r\n\"one\"\r\n\"two\r\n",
-         "words.wds:3:1: unbalanced quote: the text \"two has no closing quote on its line"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(errorOf(c.bytes), c.message) << c.name;
+    test::expectForEach(
+        {
+            {"more than 100", numberedFile(101, 101),
+             "words.wds:1:1: the number of texts must be a whole number from 0 to 100, not 101"},
+            {"negative", "-1\r\n",
+             "words.wds:1:1: the number of texts must be a whole number from 0 to 100, not -1"},
+            {"fractional", "2.5\r\na,b,c\r\n",
+             "words.wds:1:1: the number of texts must be a whole number from 0 to 100, not 2.5"},
+            {"not a number", "forty\r\n\"a\"\r\n",
+             "words.wds:1:1: \"forty\" is not a number (the number of texts)"},
+            {"quoted count", "\"40\"\r\n",
+             "words.wds:1:1: \"40\" is not a number (the number of texts)"},
+            {"empty file", "",
+             "words.wds:1: the file ends where the number of texts should follow"},
+            {"fewer texts than announced", numberedFile(40, 38),
+             "words.wds:40:1: the file ends after 38 of the 40 texts it announces"},
+            {"file ends without a line end", "3\r\na,b",
+             "words.wds:2:3: the file ends after 2 of the 3 texts it announces"},
+            {"unbalanced quote", "2\r\n\"one\"\r\n\"two\r\n",
+             "words.wds:3:1: unbalanced quote: the text \"two has no closing quote on its line"},
+        },
+        errorOf);
 }
 
 TEST(WordFile, DecodesWindows1252AndUtf8Alike) {
     const std::string utf8Words = "caff\xC3\xA8 pi\xC3\xB9";
-    const struct {
-        const char* name;
-        std::string bytes;
-    } cases[] = {
-        {"Windows-1252", "1\r\n\"caff\xE8 pi\xF9\"\r\n"},
-        {"UTF-8", "1\r\n\"caff\xC3\xA8 pi\xC3\xB9\"\r\n"},
-        {"UTF-8 with byte-order mark", "\xEF\xBB\xBF"
-                                       "1\r\n\"caff\xC3\xA8 pi\xC3\xB9\"\r\n"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(parse(c.bytes).words[1], utf8Words) << c.name;
+    test::expectForEach({{"Windows-1252", "1\r\n\"caff\xE8 pi\xF9\"\r\n", utf8Words},
+                         {"UTF-8", "1\r\n\"caff\xC3\xA8 pi\xC3\xB9\"\r\n", utf8Words},
+                         {"UTF-8 with byte-order mark",
+                          "\xEF\xBB\xBF"
+                          "1\r\n\"caff\xC3\xA8 pi\xC3\xB9\"\r\n",
+                          utf8Words}},
+                        [](const std::string& bytes) { return parse(bytes).words[1]; });
 }
 
 TEST(WordFile, ReadsFromTheDataFolderOrNamesTheMissingFile) {

@@ -1,9 +1,7 @@
 // The experiment in its Qt window: the subject's clicks, keys and slider reach the handlers,
 // and the window shows what the model holds, scaled to its size.
-#include "core/Experiment.h"
+#include "tests/gui/ExperimentFixture.h"
 #include "tests/gui/ScrollBarThumb.h"
-#include "tests/support/TestServices.h"
-#include "ui/qt/QtWindow.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,24 +22,13 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-class ExperimentWindow : public ::testing::Test {
+class ExperimentWindow : public test::ExperimentFixture {
 protected:
     ExperimentWindow() {
         services.writeNumberedWords();
         services.writeData("inp01.001", "2\r\n1,1,11,10,1,1.5,2\r\n2,2,21,8,1,2,2\r\n");
-        window.deliver([this] { experiment.Experiment_Load(); });
-        // 0.1 pixel per twip: the width decides.
-        window.resize(1850, 1100);
-        window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        show();
     }
-
-    template <class T> T* widget(const char* name) {
-        T* found = window.findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    QPushButton* button() { return widget<QPushButton>("Continue"); }
     void clickContinue() { QTest::mouseClick(button(), Qt::LeftButton); }
 
     // Stage 11 with the reading time run out, ticked by the model.
@@ -65,9 +52,6 @@ protected:
         ASSERT_EQ(experiment.pn, 1);
     }
 
-    test::TestServices services;
-    Experiment experiment{services};
-    qt::QtWindow window{experiment.form, Experiment::kDesignWidth, Experiment::kDesignHeight};
     int changes = 0;
 };
 
@@ -156,6 +140,17 @@ TEST_F(ExperimentWindow, AProblemShowsItsBarsInTheRecipientsColours) {
     EXPECT_EQ(widget<QLabel>("AllocationTwoTwo")->palette().color(QPalette::Window),
               QColor(0, 0, 232));
     EXPECT_EQ(widget<QLabel>("AllocationOne")->text(), q("5.00" + W(5) + W(38)));
+}
+
+// A '&' in a word would mark a mnemonic: it would vanish from the caption and bind Alt plus the
+// next letter, a key the subject could press by chance.
+TEST_F(ExperimentWindow, CaptionsShowAnAmpersandAsWritten) {
+    experiment.Continue.setCaption("Tom & Jerry");
+    experiment.Parameters.setCaption("R&D");
+
+    EXPECT_EQ(button()->text(), "Tom && Jerry"); // how Qt writes a plain '&'
+    EXPECT_TRUE(button()->shortcut().isEmpty());
+    EXPECT_EQ(widget<QGroupBox>("Parameters")->title(), "R&&D");
 }
 
 TEST_F(ExperimentWindow, AValueSetByTheProgramRaisesTheChangeHandlingOnce) {

@@ -20,6 +20,9 @@ TEST(Keys, CharacterCodes) {
         {"Ctrl+A", Qt::Key_A, Qt::ControlModifier, "a", 1},
         {"Ctrl+Shift+Z", Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, "Z", 26},
         {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, "v", 22},
+        // AltGr arrives as Ctrl+Alt on Windows: it types a character, never a control code.
+        {"AltGr+C as Ctrl+Alt+C", Qt::Key_C, Qt::ControlModifier | Qt::AltModifier,
+         QString(QChar(0xA2)), 0xA2},
         {"c", Qt::Key_C, Qt::NoModifier, "c", 99},
         {"Shift+C", Qt::Key_C, Qt::ShiftModifier, "C", 67},
         {"Enter", Qt::Key_Return, Qt::NoModifier, "\r", 13},

@@ -2,11 +2,9 @@
 // what the subject and the experimenter do reaches the model only as mouse and key events on
 // the widgets. The results file must be byte for byte the one that the scenario runner writes
 // for the same run (tests/scenario/whole_run_inp02: the same slider values, the same draws).
-#include "core/Experiment.h"
+#include "tests/gui/ExperimentFixture.h"
 #include "tests/gui/ScrollBarThumb.h"
-#include "tests/support/TestServices.h"
 #include "ui/Scaling.h"
-#include "ui/qt/QtWindow.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -18,6 +16,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace tovask {
@@ -30,24 +29,15 @@ std::string fileBytes(const std::string& path) {
     return bytes.str();
 }
 
-class WholeRun : public ::testing::Test {
+class WholeRun : public test::ExperimentFixture {
 protected:
     WholeRun() {
         services.copyBundled("english.wds");
         services.copyBundled("inp02.001");
-        window.deliver([this] { experiment.Experiment_Load(); });
-        window.resize(1850, 1100); // 0.1 pixel per twip
-        window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        show();
     }
 
-    template <class T> T* widget(const char* name) {
-        T* found = window.findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
     std::string caption(const char* label) { return widget<QLabel>(label)->text().toStdString(); }
-    QPushButton* button() { return widget<QPushButton>("Continue"); }
     QScrollBar* slider() { return widget<QScrollBar>("AllocationSlider"); }
 
     void click() { QTest::mouseClick(button(), Qt::LeftButton); }
@@ -63,6 +53,20 @@ protected:
     // machine may have got there already while the slider was moved.)
     void waitForContinue() {
         ASSERT_TRUE(QTest::qWaitFor([this] { return button()->isEnabled(); }, 5000));
+    }
+
+    // The click that shows problem p: in stage 3, or in stage 5 after the click that confirmed
+    // the one before (stage 5 shows the next problem in the same click).
+    void showProblem(int p) {
+        click();
+        ASSERT_EQ(experiment.pn, p);
+    }
+    // Once the waiting time is over the subject may still move the slider, then confirms.
+    void confirm(std::optional<int> lastMove = std::nullopt) {
+        waitForContinue();
+        if (lastMove)
+            moveSliderTo(*lastMove);
+        click();
     }
 
     // The subject drags the thumb as near to target as a pixel allows and lets it go there,
@@ -93,10 +97,6 @@ protected:
             QTest::keyClick(bar, Qt::Key_Left);
         ASSERT_EQ(experiment.AllocationSlider.value(), target);
     }
-
-    test::TestServices services;
-    Experiment experiment{services};
-    qt::QtWindow window{experiment.form, Experiment::kDesignWidth, Experiment::kDesignHeight};
 };
 
 // Waits for the real one-second timers: about four seconds.
@@ -116,26 +116,19 @@ TEST_F(WholeRun, ThroughTheWidgetsWritesTheScenarioRunnersResultsAndShowsThePlay
     click();
 
     // Problem 1 (type 11, side one on the left): 7.5 units to side one.
-    click();
-    ASSERT_EQ(experiment.pn, 1);
+    showProblem(1);
     moveSliderTo(250);
     EXPECT_EQ(caption("AllocationOne"), "7.5 units to yellow");
-    waitForContinue();
-    click();
-    click(); // stage 5 shows the next problem in the same click
+    confirm();
 
     // Problem 2 (type 21, side one on the right), moved again after its waiting time.
-    ASSERT_EQ(experiment.pn, 2);
+    showProblem(2);
     moveSliderTo(900);
-    waitForContinue();
-    moveSliderTo(800);
-    click();
-    click();
+    confirm(800);
 
     // Problem 3: the slider left in the middle.
-    ASSERT_EQ(experiment.pn, 3);
-    waitForContinue();
-    click();
+    showProblem(3);
+    confirm();
     ASSERT_EQ(experiment.Stage, 6);
     click(); // writes the results file
 

@@ -48,9 +48,18 @@ TEST(RunLogCsv, FieldsSurviveTheRoundTrip) {
     std::string line;
     for (const std::string& f : fields)
         line += (line.empty() ? "" : ",") + csvField(f);
-    EXPECT_EQ(csvField("plain"), "plain");
-    EXPECT_EQ(csvField("a,b"), "\"a,b\"");
-    EXPECT_EQ(csvField("say \"yes\""), "\"say \"\"yes\"\"\"");
+    // The bytes: a reader that trims blanks around unquoted fields (spreadsheets do) must get
+    // a typed parameter's blanks back too.
+    const std::pair<std::string, std::string> bytes[] = {{"plain", "plain"},
+                                                         {"a,b", "\"a,b\""},
+                                                         {"say \"yes\"", "\"say \"\"yes\"\"\""},
+                                                         {" blank", "\" blank\""},
+                                                         {"blank ", "\"blank \""},
+                                                         {"\ttab", "\"\ttab\""},
+                                                         {"in side", "in side"},
+                                                         {"", ""}};
+    for (const auto& [text, field] : bytes)
+        EXPECT_EQ(csvField(text), field) << text;
     const auto back = splitCsvLine(line);
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, fields);

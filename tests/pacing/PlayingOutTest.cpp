@@ -49,12 +49,7 @@ TEST(StageEight, PlaysOutTheSubjectsDivisionOnEitherSide) {
         EXPECT_EQ(x.MoneyTwoTwo.caption(), W(6) + "12" + W(27) + Name(3));
         EXPECT_EQ(x.SummaryOne.caption(), x.MoneyOne.caption());
         EXPECT_EQ(x.SummaryTwo.caption(), x.MoneyTwoTwo.caption());
-        ExpectBar(x.AllocationOne, 3500, oneLeft);
-        ExpectBar(x.AllocationTwoOne, 5250, !oneLeft);
-        ExpectBar(x.AllocationTwoTwo, 5250, !oneLeft);
-        ExpectBar(x.MoneyOne, 5250, oneLeft);
-        ExpectBar(x.MoneyTwoOne, 10500, !oneLeft);
-        ExpectBar(x.MoneyTwoTwo, 10500, !oneLeft);
+        ExpectBars(x, 3500, 5250, 5250, 10500, oneLeft);
         EXPECT_EQ(x.AllocationOne.backColor(), kColour[2]);
         EXPECT_EQ(x.MoneyOne.backColor(), kColour[2]);
         EXPECT_EQ(x.AllocationTwoOne.backColor(), kColour[3]);

@@ -101,6 +101,32 @@ TEST(WaitingTime, TheButtonTakesNoClickWhileWaiting) {
     EXPECT_EQ(run.x.Stage, 3);
 }
 
+// At a hold point with the key armed: any other key changes nothing and keeps its code; Ctrl+C
+// releases the run to `stage` with the button's caption `button` (the title stays `title`),
+// keeps its code too, and a second Ctrl+C changes nothing.
+void ExpectRelease(Session& run, std::int16_t stage, const std::string& button,
+                   const std::string& title) {
+    ASSERT_EQ(run.x.KeyArmed, 1);
+    for (const std::int16_t other :
+         {std::int16_t{99}, std::int16_t{22}, std::int16_t{13}, std::int16_t{67}, kCtrlC}) {
+        SCOPED_TRACE(other);
+        const std::string before = snapshot(run.x);
+        std::int16_t code = other;
+        run.x.Continue.keyPress(code);
+        EXPECT_EQ(code, other);
+        if (other != kCtrlC) {
+            EXPECT_EQ(snapshot(run.x), before);
+        }
+    }
+    EXPECT_EQ(run.x.Stage, stage);
+    EXPECT_EQ(run.x.KeyArmed, 0);
+    EXPECT_EQ(run.x.Continue.caption(), button);
+    EXPECT_EQ(run.x.form.caption(), title);
+    const std::string before = snapshot(run.x);
+    run.key(kCtrlC);
+    EXPECT_EQ(snapshot(run.x), before);
+}
+
 // Ctrl+C (3) releases the run only in stage 11 and stage 6, and only while armed; no key is
 // swallowed.
 TEST(ExperimenterKey, ReleasesTheInstructionsOnceTheReadingTimeIsOver) {
@@ -111,29 +137,7 @@ TEST(ExperimenterKey, ReleasesTheInstructionsOnceTheReadingTimeIsOver) {
     EXPECT_EQ(run.x.Stage, 11);
     run.x.ReadInstructionsTimer.tick();
     run.x.ReadInstructionsTimer.tick();
-    ASSERT_EQ(run.x.KeyArmed, 1);
-
-    for (const std::int16_t other :
-         {std::int16_t{99}, std::int16_t{22}, std::int16_t{13}, std::int16_t{67}}) {
-        SCOPED_TRACE(other);
-        const std::string before = snapshot(run.x);
-        std::int16_t code = other;
-        run.x.Continue.keyPress(code);
-        EXPECT_EQ(code, other);
-        EXPECT_EQ(snapshot(run.x), before);
-    }
-
-    std::int16_t code = kCtrlC;
-    run.x.Continue.keyPress(code);
-    EXPECT_EQ(code, kCtrlC);
-    EXPECT_EQ(run.x.Stage, 2);
-    EXPECT_EQ(run.x.KeyArmed, 0);
-    EXPECT_EQ(run.x.Continue.caption(), W(33));
-    EXPECT_EQ(run.x.form.caption(), W(10));
-
-    const std::string before = snapshot(run.x);
-    run.key(kCtrlC);
-    EXPECT_EQ(snapshot(run.x), before);
+    ExpectRelease(run, 2, W(33), W(10));
 }
 
 TEST(ExperimenterKey, ReleasesThePlayingOutAfterTheResultsAreWritten) {
@@ -144,21 +148,7 @@ TEST(ExperimenterKey, ReleasesThePlayingOutAfterTheResultsAreWritten) {
     run.key(kCtrlC);
     EXPECT_EQ(run.x.Stage, 6);
     run.click();
-    ASSERT_EQ(run.x.KeyArmed, 1);
-
-    for (const std::int16_t other : {std::int16_t{99}, std::int16_t{22}}) {
-        const std::string before = snapshot(run.x);
-        run.key(other);
-        EXPECT_EQ(snapshot(run.x), before);
-    }
-    run.key(kCtrlC);
-    EXPECT_EQ(run.x.Stage, 7);
-    EXPECT_EQ(run.x.KeyArmed, 0);
-    EXPECT_EQ(run.x.Continue.caption(), W(30));
-    EXPECT_EQ(run.x.form.caption(), W(20));
-    const std::string before = snapshot(run.x);
-    run.key(kCtrlC);
-    EXPECT_EQ(snapshot(run.x), before);
+    ExpectRelease(run, 7, W(30), W(20));
 }
 
 // The key acts on the stage, not on being armed alone.

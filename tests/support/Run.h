@@ -5,11 +5,11 @@
 
 #include "core/Experiment.h"
 #include "tests/support/TestServices.h"
+#include "tools/script/Dump.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +30,27 @@ inline void ExpectBar(const ui::Label& label, double width, bool placedLeft) {
     } else {
         EXPECT_FLOAT_EQ(label.left(), static_cast<float>(kCentre));
     }
+}
+// The six bars of a problem: units and money of side one on one side of the centre line, the two
+// bars of side two, each as wide as its side's units or money, on the other.
+inline void ExpectBars(const Experiment& x, double unitsOne, double unitsTwo, double moneyOne,
+                       double moneyTwo, bool oneLeft) {
+    ExpectBar(x.AllocationOne, unitsOne, oneLeft);
+    ExpectBar(x.AllocationTwoOne, unitsTwo, !oneLeft);
+    ExpectBar(x.AllocationTwoTwo, unitsTwo, !oneLeft);
+    ExpectBar(x.MoneyOne, moneyOne, oneLeft);
+    ExpectBar(x.MoneyTwoOne, moneyTwo, !oneLeft);
+    ExpectBar(x.MoneyTwoTwo, moneyTwo, !oneLeft);
+}
+// The font sizes of the six bars' texts: side one's units and money, side two's two bars each.
+inline void ExpectFontSizes(const Experiment& x, float unitsOne, float unitsTwo, float moneyOne,
+                            float moneyTwo) {
+    EXPECT_FLOAT_EQ(x.AllocationOne.fontSize(), unitsOne);
+    EXPECT_FLOAT_EQ(x.AllocationTwoOne.fontSize(), unitsTwo);
+    EXPECT_FLOAT_EQ(x.AllocationTwoTwo.fontSize(), unitsTwo);
+    EXPECT_FLOAT_EQ(x.MoneyOne.fontSize(), moneyOne);
+    EXPECT_FLOAT_EQ(x.MoneyTwoOne.fontSize(), moneyTwo);
+    EXPECT_FLOAT_EQ(x.MoneyTwoTwo.fontSize(), moneyTwo);
 }
 inline constexpr double kBarLength = 8750;
 // The three group colours (0x00BBGGRR), index = group.
@@ -131,55 +152,11 @@ public:
     Experiment x{services};
 };
 
-// Every property of every control, the window caption and the stage variables: whatever a
-// handler might change, so that "changes nothing" is one comparison.
+// Every property of every control, the window caption and the run's variables, as the scenario
+// runner dumps them: whatever a handler might change, so that "changes nothing" is one
+// comparison.
 inline std::string snapshot(const Experiment& x) {
-    std::ostringstream out;
-    out.precision(9); // every float to its last digit
-    out << "caption=" << x.form.caption() << " Stage=" << x.Stage << " KeyArmed=" << x.KeyArmed
-        << " pn=" << x.pn << "\n";
-    for (const ui::Control* c : x.form.controls()) {
-        const ui::Rect& r = c->rect();
-        out << c->name() << " visible=" << c->visible() << " rect=" << r.left << "," << r.top << ","
-            << r.width << "," << r.height;
-        switch (c->kind()) {
-        case ui::Kind::Label: {
-            const auto& l = static_cast<const ui::Label&>(*c);
-            out << " caption=" << l.caption() << " back=" << l.backColor()
-                << " font=" << l.fontSize();
-            break;
-        }
-        case ui::Kind::Frame:
-            out << " caption=" << static_cast<const ui::Frame&>(*c).caption();
-            break;
-        case ui::Kind::ComboBox:
-            for (const std::string& item : static_cast<const ui::ComboBox&>(*c).items())
-                out << " item=" << item;
-            [[fallthrough]];
-        case ui::Kind::TextBox: {
-            const auto& t = static_cast<const ui::TextBox&>(*c);
-            out << " text=" << t.text() << " enabled=" << t.enabled();
-            break;
-        }
-        case ui::Kind::CommandButton: {
-            const auto& b = static_cast<const ui::CommandButton&>(*c);
-            out << " caption=" << b.caption() << " enabled=" << b.enabled();
-            break;
-        }
-        case ui::Kind::HScrollBar: {
-            const auto& s = static_cast<const ui::HScrollBar&>(*c);
-            out << " range=" << s.min() << ".." << s.max() << " value=" << s.value();
-            break;
-        }
-        case ui::Kind::Timer:
-            out << " enabled=" << static_cast<const ui::Timer&>(*c).enabled();
-            break;
-        default:
-            break;
-        }
-        out << "\n";
-    }
-    return out.str();
+    return script::dumpState(x, {}, std::nullopt);
 }
 
 } // namespace tovask::test

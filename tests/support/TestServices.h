@@ -2,6 +2,7 @@
 // A platform for tests: a fresh program folder with its data/ subfolder, and message boxes
 // answered at once and recorded.
 
+#include "tests/support/ProgramFolder.h"
 #include "ui/Services.h"
 
 #include <filesystem>
@@ -13,13 +14,12 @@ namespace tovask::test {
 
 class TestServices : public ui::Services {
 public:
-    TestServices();
-    ~TestServices() override;
+    TestServices() = default;
 
     void showMessage(const std::string& title, const std::string& text) override {
         messages.emplace_back(title, text);
     }
-    std::filesystem::path programFolder() const override { return folder_; }
+    std::filesystem::path programFolder() const override { return folder_.path(); }
 
     // Writes a file into data/ (bytes as given).
     void writeData(const std::string& name, const std::string& content) const;
@@ -32,12 +32,8 @@ public:
     std::vector<std::pair<std::string, std::string>> messages;
 
 private:
-    std::filesystem::path folder_;
+    ProgramFolder folder_{"tovask-test"};
 };
-
-// Why a folder without write permission would not stop this process writing into it (the
-// superuser on POSIX; on Windows a folder's read-only flag never does), or empty.
-std::string whyReadOnlyFoldersAreWritable();
 
 // "<k>": the text of word k in the numbered word file.
 std::string W(int k);

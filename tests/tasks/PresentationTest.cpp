@@ -64,12 +64,7 @@ TEST(Presentation, EachTypeShowsItsGroupsRatesAndBarsOnBothSides) {
             EXPECT_EQ(x.form.caption(), W(11) + std::to_string(p) + ".");
 
             const double s = 0.5 * kBarLength * (small ? 10 : 16) / 16;
-            ExpectBar(x.AllocationOne, s, oneLeft);
-            ExpectBar(x.AllocationTwoOne, s, !oneLeft);
-            ExpectBar(x.AllocationTwoTwo, s, !oneLeft);
-            ExpectBar(x.MoneyOne, s * 1.5, oneLeft);
-            ExpectBar(x.MoneyTwoOne, s * 0.75, !oneLeft);
-            ExpectBar(x.MoneyTwoTwo, s * 0.75, !oneLeft);
+            ExpectBars(x, s, s, s * 1.5, s * 0.75, oneLeft);
             EXPECT_EQ(x.AllocationOne.backColor(), kColour[t.one]);
             EXPECT_EQ(x.MoneyOne.backColor(), kColour[t.one]);
             EXPECT_EQ(x.AllocationTwoOne.backColor(), kColour[first]);
@@ -203,12 +198,7 @@ TEST(Presentation, ANewProblemShowsNothingOfThePreviousOne) {
     run.present();
     ASSERT_EQ(x.pn, 2);
     // Problem 2 at the middle: 2187.5 twips of units, money at rates 3 and 0.25.
-    EXPECT_FLOAT_EQ(x.AllocationOne.fontSize(), 8.75f);
-    EXPECT_FLOAT_EQ(x.AllocationTwoOne.fontSize(), 8.75f);
-    EXPECT_FLOAT_EQ(x.AllocationTwoTwo.fontSize(), 8.75f);
-    EXPECT_FLOAT_EQ(x.MoneyOne.fontSize(), 24.0f);
-    EXPECT_FLOAT_EQ(x.MoneyTwoOne.fontSize(), 2.1875f);
-    EXPECT_FLOAT_EQ(x.MoneyTwoTwo.fontSize(), 2.1875f);
+    ExpectFontSizes(x, 8.75f, 8.75f, 24.0f, 2.1875f);
     const bool oneLeft = *x.rev[2] == 0;
     ExpectBar(x.AllocationOne, 2187.5, oneLeft);
     ExpectBar(x.MoneyOne, 6562.5, oneLeft);

@@ -39,12 +39,7 @@ TEST(Slider, BothEndsGiveEverythingToTheSideDrawnThere) {
             const double w1 = sideOneAll ? 8750 : 0;
             const double w2 = sideOneAll ? 0 : 8750;
             EXPECT_EQ(x.all[p], sideOneAll ? 10 : 0);
-            ExpectBar(x.AllocationOne, w1, oneLeft);
-            ExpectBar(x.AllocationTwoOne, w2, !oneLeft);
-            ExpectBar(x.AllocationTwoTwo, w2, !oneLeft);
-            ExpectBar(x.MoneyOne, w1 * 1.5, oneLeft);
-            ExpectBar(x.MoneyTwoOne, w2 * 2, !oneLeft);
-            ExpectBar(x.MoneyTwoTwo, w2 * 2, !oneLeft);
+            ExpectBars(x, w1, w2, w1 * 1.5, w2 * 2, oneLeft);
             // A bar of zero width stands on the centre line.
             for (const ui::Label* l :
                  {&x.AllocationOne, &x.AllocationTwoTwo, &x.MoneyOne, &x.MoneyTwoTwo})
@@ -128,13 +123,8 @@ TEST(Slider, FontSizesFollowTheBarWidths) {
         run.giveSideOne(200);
         const Experiment& x = run.x;
         EXPECT_FLOAT_EQ(x.AllocationOne.width(), 1000);
-        EXPECT_FLOAT_EQ(x.AllocationOne.fontSize(), 4);
-        EXPECT_FLOAT_EQ(x.MoneyOne.fontSize(), 4);
         EXPECT_FLOAT_EQ(x.AllocationTwoTwo.width(), 4000);
-        EXPECT_FLOAT_EQ(x.AllocationTwoTwo.fontSize(), 16);
-        EXPECT_FLOAT_EQ(x.AllocationTwoOne.fontSize(), 16);
-        EXPECT_FLOAT_EQ(x.MoneyTwoOne.fontSize(), 8);
-        EXPECT_FLOAT_EQ(x.MoneyTwoTwo.fontSize(), 8);
+        ExpectFontSizes(x, 4, 16, 4, 8);
         // The whole amount to side one: 5000 twips, 20 points.
         run.giveSideOne(1000);
         EXPECT_FLOAT_EQ(x.AllocationOne.width(), 5000);

@@ -1,5 +1,6 @@
 // The readers of hostile input, driven exactly as the fuzz targets drive them: every input kept
-// in fuzz/regressions/<target>/ (each once found a fault), and the seeds the fuzzing starts from.
+// in fuzz/regressions/<target>/ (hostile inputs made by hand, and any input that once found a
+// fault), and the seeds the fuzzing starts from.
 // Under the sanitizer build of ./test a fault shows as a report; a broken rule aborts.
 #include "files/TextFile.h"
 #include "fuzz/Targets.h"
@@ -40,8 +41,8 @@ class FuzzInputs : public ::testing::TestWithParam<Target> {};
 TEST_P(FuzzInputs, AreReadSafely) {
     const Target& target = GetParam();
     std::vector<fs::path> inputs = filesIn(kFuzz / "regressions" / target.name);
+    ASSERT_FALSE(inputs.empty()) << "fuzz/regressions/" << target.name << " holds no input";
     inputs.insert(inputs.end(), target.seeds.begin(), target.seeds.end());
-    ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
         SCOPED_TRACE(input.string());
         target.read(readFileBytes(input, "input"));
@@ -58,7 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Target{"problem_file", fuzz::problemFile, kDataFiles},
                       Target{"script_reader", fuzz::scriptReader,
                              filesIn(kData.parent_path() / "tests" / "scenario", ".script")},
-                      Target{"run_log", fuzz::runLog, filesIn(kFuzz / "seeds" / "run_log")}),
+                      Target{"run_log", fuzz::runLog, filesIn(kFuzz / "seeds" / "run_log")},
+                      Target{"results_file", fuzz::resultsFile,
+                             filesIn(kData.parent_path() / "tests" / "scenario", ".out02.001")}),
     [](const ::testing::TestParamInfo<Target>& param) { return param.param.name; });
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -14,7 +15,9 @@ namespace tovask::test {
 
 Process::Process(const std::vector<std::string>& argv) {
     int input[2], output[2];
-    if (::pipe(input) != 0 || ::pipe(output) != 0)
+    // Close-on-exec: a second child must not hold the pipes of the first, or the first would
+    // never see the end of its input.
+    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

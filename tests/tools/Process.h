@@ -28,6 +28,7 @@ public:
     void kill(int signal);
     // Waits for the end; the raw status of waitpid.
     int wait();
+    pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;

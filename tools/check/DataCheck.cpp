@@ -1,17 +1,21 @@
 #include "tools/check/DataCheck.h"
 
+#include "base/Numbers.h"
 #include "files/ProblemFile.h"
 #include "files/WordFile.h"
 
 #include <algorithm>
+#include <cmath>
+#include <map>
 
 namespace tovask::check {
 
 namespace fs = std::filesystem;
 
 std::string format(const Finding& finding) {
-    return describe(finding.where, (finding.severity == Severity::error ? "error: " : "warning: ") +
-                                       finding.message);
+    const char* const severities[] = {"note: ", "warning: ", "error: "};
+    return describe(finding.where,
+                    severities[static_cast<int>(finding.severity)] + finding.message);
 }
 
 FileKind kindOf(const fs::path& path) {
@@ -62,7 +66,68 @@ void tidy(std::vector<Finding>& findings) {
     std::ranges::stable_sort(findings, {}, place);
 }
 
+// How many budget lines of each type cross; a warning where none do.
+Finding designFinding(const std::string& file, const std::vector<Crossings>& types) {
+    std::string shares;
+    bool anyCrossing = false;
+    for (const Crossings& t : types) {
+        shares += (shares.empty() ? "" : ", ") + doubleText(t.type) + ": ";
+        if (t.pairs == 0) {
+            shares += "one problem, no pair";
+            continue;
+        }
+        anyCrossing = anyCrossing || t.crossing > 0;
+        shares += std::to_string(t.crossing) + " of " + std::to_string(t.pairs) +
+                  (t.pairs == 1 ? " pair" : " pairs") + " (" +
+                  doubleText(roundHalfEven(100.0 * t.crossing / t.pairs)) + "%)";
+    }
+    if (types.empty())
+        shares = "no problem with an amount and both rates above 0";
+    if (anyCrossing)
+        return {{file, 0, 0}, Severity::note, "budget lines that cross, by type: " + shares};
+    return {{file, 0, 0},
+            Severity::warning,
+            "no two budget lines of the same type cross, so the choices within a type cannot "
+            "reveal an inconsistency: the GARP violations and CCEI of tovask-report by type "
+            "have no power; crossing pairs by type: " +
+                shares};
+}
+
 } // namespace
+
+std::vector<Crossings> crossingBudgetLines(const ProblemList& list) {
+    // The ends of each usable problem's budget line, by type.
+    std::map<double, std::vector<std::pair<double, double>>> lines;
+    for (int pn = 1; pn <= list.count; ++pn) {
+        const Problem& p = list.problems[static_cast<std::size_t>(pn)];
+        const auto sides = sidesOf(p.pt);
+        if (!sides)
+            continue;
+        const double one = p.e[static_cast<std::size_t>(sides->one)];
+        const double two = p.e[static_cast<std::size_t>(sides->two[0])];
+        if (p.a > 0 && one > 0 && two > 0)
+            lines[p.pt].emplace_back(p.a * one, p.a * two);
+    }
+    // Two lines cross when one reaches further on one axis and less far on the other; ends that
+    // differ by less than the tolerance of the consistency measures count as the same.
+    const auto differs = [](double x, double y) {
+        return std::fabs(x - y) > 1e-6 * std::max(std::fabs(x), std::fabs(y));
+    };
+    std::vector<Crossings> result;
+    for (const auto& [type, ends] : lines) {
+        Crossings c{type, static_cast<int>(ends.size()), 0, 0};
+        for (std::size_t i = 0; i < ends.size(); ++i)
+            for (std::size_t j = i + 1; j < ends.size(); ++j) {
+                ++c.pairs;
+                const auto [a1, b1] = ends[i];
+                const auto [a2, b2] = ends[j];
+                if (differs(a1, a2) && differs(b1, b2) && (a1 > a2) != (b1 > b2))
+                    ++c.crossing;
+            }
+        result.push_back(c);
+    }
+    return result;
+}
 
 FileCheck checkWordFile(std::string_view bytes, const std::string& name) {
     Collector collector;
@@ -82,13 +147,16 @@ FileCheck checkProblemFile(std::string_view bytes, const std::string& name) {
         collector.warning({name, 0, 0}, "the program reads only problem files whose name ends in "
                                         "\".001\" (the subject number is always 1), so it never "
                                         "reads this one");
-    parseProblemFile(bytes, name, collector, [&](int pn, const Location& where) {
-        const std::string number = std::to_string(pn);
-        collector.seenBySubject(where,
-                                "problem " + number + " does not have the number " + number +
-                                    "; the subject will see \"Mistake in data entry on problem " +
-                                    number + "\"");
-    });
+    const ProblemList list =
+        parseProblemFile(bytes, name, collector, [&](int pn, const Location& where) {
+            const std::string number = std::to_string(pn);
+            collector.seenBySubject(
+                where, "problem " + number + " does not have the number " + number +
+                           "; the subject will see \"Mistake in data entry on problem " + number +
+                           "\"");
+        });
+    if (!collector.hasErrors())
+        collector.findings.push_back(designFinding(name, crossingBudgetLines(list)));
     FileCheck result{name, FileKind::problems, std::move(collector.findings), {}, {}};
     tidy(result.findings);
     return result;

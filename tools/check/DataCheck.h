@@ -3,6 +3,7 @@
 // every error and warning they report, where the program stops at the first error.
 
 #include "files/Diagnostics.h"
+#include "files/ProblemFile.h"
 
 #include <filesystem>
 #include <optional>
@@ -12,7 +13,8 @@
 
 namespace tovask::check {
 
-enum class Severity { warning, error };
+// A note informs and counts as neither.
+enum class Severity { note, warning, error };
 
 struct Finding {
     Location where;
@@ -41,6 +43,17 @@ struct FileCheck {
 // bytes: the file as stored; name: how the findings name it.
 FileCheck checkWordFile(std::string_view bytes, const std::string& name);
 FileCheck checkProblemFile(std::string_view bytes, const std::string& name);
+
+// The budget lines of the problems of one type, in money to side one and side two: a line from
+// (a r1, 0) to (0, a r2). Choices can reveal an inconsistency only between lines that cross.
+struct Crossings {
+    double type = 0;
+    int problems = 0; // with an amount and both rates above 0
+    int pairs = 0;
+    int crossing = 0;
+};
+// Each type with such a problem, in type order.
+std::vector<Crossings> crossingBudgetLines(const ProblemList& list);
 
 // Word file k holds the text of word k in its language, so every language file must hold as many
 // texts as the English one (or, without it, the first word file). Adds a warning to each word

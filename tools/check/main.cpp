@@ -1,6 +1,7 @@
 // tovask-check: checks the word files and problem files of a data folder before a session and
 // lists every fault found, one line each, without starting a run.
 #include "base/Failure.h"
+#include "base/Text.h"
 #include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 #include "tools/check/DataCheck.h"
@@ -26,16 +27,13 @@ constexpr const char* kUsage =
     "usage: tovask-check [--program-dir DIR] [FILE...]\n"
     "Checks word files (*.wds) and problem files (inp*) without starting a run: the FILEs named,\n"
     "or else every one in DIR/data (DIR: the folder that holds tovask-check). Lists each fault\n"
-    "as file:line:item: error|warning: message.\n"
+    "as file:line:item: error|warning: message, and for each problem file a note on how many of\n"
+    "its budget lines cross within each type.\n"
     "Exit status: 0 no error (warnings allowed), 1 errors found, 2 could not check.\n";
 
 int cannotRun(const std::string& message) {
     std::cerr << "tovask-check: " << message << "\n";
     return kCannotRun;
-}
-
-std::string counted(std::size_t n, const std::string& what) {
-    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
 } // namespace
@@ -101,7 +99,8 @@ int main(int argc, char** argv) {
     for (const FileCheck& check : checks) {
         for (const Finding& finding : check.findings) {
             std::cout << format(finding) << "\n";
-            ++(finding.severity == Severity::error ? errors : warnings);
+            if (finding.severity != Severity::note)
+                ++(finding.severity == Severity::error ? errors : warnings);
         }
     }
     std::cout.flush();

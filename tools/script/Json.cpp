@@ -19,26 +19,28 @@ void JsonWriter::beforeValue() {
     }
 }
 
+void JsonWriter::open(char bracket) {
+    beforeValue();
+    text_ += bracket;
+    empty_.push_back(true);
+}
+
+void JsonWriter::close(char bracket) {
+    text_ += bracket;
+    empty_.pop_back();
+}
+
 void JsonWriter::beginObject() {
-    beforeValue();
-    text_ += '{';
-    empty_.push_back(true);
+    open('{');
 }
-
 void JsonWriter::endObject() {
-    text_ += '}';
-    empty_.pop_back();
+    close('}');
 }
-
 void JsonWriter::beginArray() {
-    beforeValue();
-    text_ += '[';
-    empty_.push_back(true);
+    open('[');
 }
-
 void JsonWriter::endArray() {
-    text_ += ']';
-    empty_.pop_back();
+    close(']');
 }
 
 void JsonWriter::key(std::string_view name) {

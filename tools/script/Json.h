@@ -37,6 +37,8 @@ private:
     void integer(std::int64_t value);
     // Writes the comma that separates this value from the one before it in the same container.
     void beforeValue();
+    void open(char bracket);
+    void close(char bracket);
 
     std::string text_;
     std::vector<bool> empty_; // per open container: nothing written into it yet

@@ -1,0 +1,70 @@
+#include "tools/report/Tables.h"
+
+#include "base/Numbers.h"
+#include "files/RunLog.h"
+
+namespace tovask::report {
+
+namespace {
+
+class CsvLine {
+public:
+    CsvLine& operator<<(const std::string& field) {
+        if (fields_ > 0)
+            text_ += ',';
+        text_ += field;
+        ++fields_;
+        return *this;
+    }
+    CsvLine& operator<<(double value) { return *this << doubleText(value); }
+    CsvLine& operator<<(int value) { return *this << std::to_string(value); }
+    template <typename T> CsvLine& operator<<(const std::optional<T>& value) {
+        return value ? *this << *value : *this << std::string();
+    }
+    std::string text() const { return text_ + "\n"; }
+
+private:
+    std::string text_;
+    int fields_ = 0;
+};
+
+} // namespace
+
+std::string decisionsCsv(const std::vector<Subject>& subjects) {
+    std::string csv = "results_file,pn,orig,pt,a,e1,e2,e3,rev,inv,all,units_one,units_two,"
+                      "rate_one,rate_two,money_one,money_two,share_money_one,decision_ms,moves\n";
+    for (const Subject& subject : subjects) {
+        const std::string file = csvField(subject.name);
+        for (const Decision& d : subject.decisions) {
+            const ResultsRecord& r = d.record;
+            CsvLine line;
+            line << file << r.pn << r.orig << r.pt << r.a << r.e[1] << r.e[2] << r.e[3]
+                 << r.outcome.rev << r.outcome.inv.value_or(0) << r.outcome.all << d.unitsOne
+                 << d.unitsTwo << d.rateOne << d.rateTwo << d.moneyOne << d.moneyTwo
+                 << d.shareMoneyOne;
+            line << (d.decisionMs ? std::to_string(*d.decisionMs) : std::string())
+                 << (d.moves ? std::to_string(*d.moves) : std::string());
+            csv += line.text();
+        }
+    }
+    return csv;
+}
+
+std::string subjectsCsv(const std::vector<Subject>& subjects) {
+    std::string csv = "results_file,scope,problems,used,garp_violations,ccei,"
+                      "mean_share_money_one,corner_choices\n";
+    for (const Subject& subject : subjects) {
+        for (const Scope& scope : subject.scopes) {
+            const bool measured = scope.used > 0;
+            CsvLine line;
+            line << csvField(subject.name) << scope.name << scope.problems << scope.used
+                 << scope.consistency.violations
+                 << (measured ? doubleText(scope.consistency.ccei) : std::string())
+                 << scope.meanShareMoneyOne << scope.corners;
+            csv += line.text();
+        }
+    }
+    return csv;
+}
+
+} // namespace tovask::report
