@@ -25,4 +25,11 @@ std::string narrow(const std::wstring& utf16) {
     return utf8;
 }
 
+std::wstring windowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 } // namespace tovask::win32
