@@ -3,6 +3,9 @@
 # The GCC and C++ runtimes and winpthread are linked into every program, so a program imports
 # only DLLs that every Windows PC has and runs from a folder copied to it.
 target_link_options(tovask_options INTERFACE -static)
+# <windows.h> as every Windows source of ours uses it: the Unicode (W) functions under their
+# plain names, no rarely used headers, and no min and max macros.
+target_compile_definitions(tovask_options INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
 if(NOT CMAKE_CROSSCOMPILING)
     return()

@@ -1,7 +1,7 @@
 #pragma once
 // The logo, built into the program as a PNG resource and decoded by GDI+ (part of Windows).
 
-#include "ui/win32/Windows.h"
+#include <windows.h>
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "ui/win32/Text.h"
 
-#include "ui/win32/Windows.h"
+#include <windows.h>
 
 namespace tovask::win32 {
 

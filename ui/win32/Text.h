@@ -1,7 +1,7 @@
 #pragma once
 // The model's texts are UTF-8; the W functions of Windows take and give UTF-16.
 
-#include "ui/win32/Windows.h"
+#include <windows.h>
 
 #include <string>
 

@@ -2,7 +2,7 @@
 
 #include "files/OperatingSystem.h"
 #include "ui/win32/Text.h"
-#include "ui/win32/Windows.h"
+#include <windows.h>
 
 namespace tovask::win32 {
 

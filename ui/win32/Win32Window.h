@@ -7,7 +7,7 @@
 #include "ui/Controls.h"
 #include "ui/Delivery.h"
 #include "ui/win32/Logo.h"
-#include "ui/win32/Windows.h"
+#include <windows.h>
 
 #include <chrono>
 #include <functional>
