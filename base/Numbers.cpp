@@ -9,11 +9,17 @@
 
 namespace tovask {
 
+// The whole part and the fraction are both exact, so the fraction decides alone. (std::round
+// is no help: the MinGW runtime's rounds 0.49999999999999994 up to 1.)
 double roundHalfEven(double x) {
-    const double r = std::round(x); // halves away from zero
-    if (std::fabs(x - std::trunc(x)) == 0.5)
-        return 2.0 * std::round(x / 2.0);
-    return r;
+    const double whole = std::trunc(x);
+    const double fraction = std::fabs(x - whole);
+    const double away = whole + std::copysign(1.0, x);
+    if (fraction < 0.5)
+        return whole;
+    if (fraction > 0.5)
+        return away;
+    return std::fmod(whole, 2.0) == 0 ? whole : away;
 }
 
 std::int16_t toInteger(double x) {

@@ -64,6 +64,12 @@ function measured(key, what, limit, unit, budgetText, symmetric) {
     row(what, sprintf(symmetric ? "%+.1f %s" : "%.3g %s", v, unit), budgetText, holds)
 }
 
+# A figure of the Win32 window under Wine: information, since Wine is not Windows.
+function wine(key, what, format, unit) {
+    if (key in window)
+        printf "| %s | " format " %s | (info: Wine) | info |\n", what, window[key], unit
+}
+
 END {
     print "| Moment | Measured (median unless said) | Budget | Holds |"
     print "| --- | --- | --- | --- |"
@@ -81,5 +87,8 @@ END {
     measured("report_session_s", "tovask-report on 30 subjects × 100 problems played by tovask-script, start to end", 2, "s", "≤ 2 s", 0)
     info("AllocationSlider_Change_Paced", "AllocationSlider_Change, headless, single side, at a subject's pace", "µs")
     info("Stage3_Click/paced:1", "stage-3 click presenting a problem, headless, at a subject's pace", "µs")
+    wine("win32_startup_median_ms", "process start to the first paint of the parameter screen, Win32 window under Wine", "%.3g", "ms")
+    wine("win32_peak_ws_mb", "peak resident memory over a 100-problem run, Win32 window under Wine", "%.3g", "MB")
+    wine("win32_reading_error_ms", "end of a 10-second reading time, Win32 window under Wine (worst of 3)", "%+.1f", "ms")
     exit (failed > 0)
 }

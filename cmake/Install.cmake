@@ -13,7 +13,7 @@
 #   <prefix>/share/doc/tovask/      the lab guide and what to do if something goes wrong
 #
 # On Windows the prefix itself is the program folder: tovask.exe and the tools beside data\,
-# with pilot\ and doc\ beside them.
+# with pilot\, doc\ and README.txt beside them; cpack (in build-windows/) zips that folder.
 #
 # cmake --install build --prefix ~/.local    one lab account: data/ is the account's own, and the
 #                                            menu finds the entry in ~/.local/share/applications
@@ -95,6 +95,18 @@ results file and the playing out of one task. It comes with tovask-check (checks
 problem files before a session), tovask-script (plays a run headless, for piloting), \
 tovask-recover and tovask-report (a session's tables, consistency measures and plots). Results \
 are written to /var/lib/tovask/data, writable by the group tovask.")
+if(WIN32)
+    # tools/windows/build-zip: one zip that unpacks to one folder, tovask-<version>-windows-x64,
+    # holding the programs, data\, the guides and README.txt for the lab.
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt DESTINATION .)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME tovask-${PROJECT_VERSION}-windows-x64)
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+    set(CPACK_STRIP_FILES ON)
+    include(CPack)
+    return()
+endif()
+
 # Installed below DESTDIR with the final prefix, so that the install code above writes the
 # final paths into the links and the menu entry.
 set(CPACK_SET_DESTDIR ON)

@@ -4,7 +4,8 @@
 #   FOLDER     a scratch folder, emptied first
 #   PYTHON     (optional) runs tools/pilot/check-results.py over the results and the run log
 # Either
-#   RUNNER     tovask-script, run with --program-dir FOLDER on a copy of DATA (a data folder)
+#   RUNNER     tovask-script, run with --program-dir FOLDER on a copy of DATA (a data folder);
+#              EMULATOR (optional) runs a cross-built one
 # or
 #   INSTALL    a build folder, installed with `cmake --install` into FOLDER; the installed
 #              tovask-script and tovask-check then run, as a user would start them, from
@@ -39,7 +40,7 @@ else()
     set(program_dir ${FOLDER})
     get_filename_component(pilot_dir ${CMAKE_CURRENT_LIST_DIR}/../../tools/pilot ABSOLUTE)
     file(COPY ${DATA}/ DESTINATION ${FOLDER}/data PATTERN "out*" EXCLUDE PATTERN "*.log" EXCLUDE)
-    run("tovask-script" ${RUNNER} --program-dir ${FOLDER} ${PILOT})
+    run("tovask-script" ${EMULATOR} ${RUNNER} --program-dir ${FOLDER} ${PILOT})
 endif()
 
 set(results ${program_dir}/data/${RESULTS})

@@ -1,14 +1,20 @@
 # Runs a command-line tool and checks its exit status and what it prints.
 #   COMMAND            the tool
+#   EMULATOR           what runs a cross-built tool (optional)
 #   ARGUMENTS          its arguments, separated by '|'
 #   WORKING_DIRECTORY  where it runs
 #   STATUS             the exit status it must end with
 #   EXPECTED           a file whose text standard output must equal (without it: no output)
 #   STDERR             a regular expression that standard error must match (optional)
 string(REPLACE "|" ";" arguments "${ARGUMENTS}")
-execute_process(COMMAND ${COMMAND} ${arguments}
+execute_process(COMMAND ${EMULATOR} ${COMMAND} ${arguments}
                 WORKING_DIRECTORY ${WORKING_DIRECTORY}
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+# On Windows the console's lines end in CR LF, and paths are written with backslashes.
+if(EMULATOR)
+    string(REPLACE "\r\n" "\n" output "${output}")
+    string(REPLACE "\\" "/" output "${output}")
+endif()
 set(expected "")
 if(DEFINED EXPECTED)
     file(READ ${EXPECTED} expected)

@@ -4,7 +4,7 @@
 // for the same run (tests/scenario/whole_run_inp02: the same slider values, the same draws).
 #include "tests/gui/ExperimentFixture.h"
 #include "tests/gui/ScrollBarThumb.h"
-#include "ui/qt/Scaling.h"
+#include "ui/Scaling.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -163,10 +163,10 @@ TEST_F(WholeRun, ThroughTheWidgetsWritesTheScenarioRunnersResultsAndShowsThePlay
         auto* label = widget<QLabel>(name);
         EXPECT_EQ(caption(name), model->caption()) << name;
         EXPECT_TRUE(label->isVisible()) << name;
-        const qt::PixelRect r = qt::toPixels(model->rect(), window.scale());
+        const ui::PixelRect r = ui::toPixels(model->rect(), window.scale());
         EXPECT_EQ(label->geometry(), QRect(r.x, r.y, r.width, r.height)) << name;
         if (model->fontSize() > 0) { // the bars' sizes, left by the last slider handling
-            EXPECT_EQ(label->font().pixelSize(), qt::fontPixels(model->fontSize(), window.scale()))
+            EXPECT_EQ(label->font().pixelSize(), ui::fontPixels(model->fontSize(), window.scale()))
                 << name;
         }
     }

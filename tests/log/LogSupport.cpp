@@ -2,7 +2,9 @@
 
 #include <csignal>
 #include <stdexcept>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace tovask::test {
 
@@ -61,6 +63,7 @@ std::vector<LoggedEvent> eventsNamed(const ReadRunLog& log, std::string_view nam
     return events;
 }
 
+#ifndef _WIN32
 FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
     rlimit limit{};
     if (getrlimit(RLIMIT_FSIZE, &limit) != 0)
@@ -78,5 +81,6 @@ FileSizeLimit::~FileSizeLimit() {
     limit.rlim_cur = previous_;
     setrlimit(RLIMIT_FSIZE, &limit);
 }
+#endif
 
 } // namespace tovask::test

@@ -63,6 +63,7 @@ public:
 // The events of one name, in order.
 std::vector<LoggedEvent> eventsNamed(const ReadRunLog& log, std::string_view name);
 
+#ifndef _WIN32 // Windows has no limit on the size of the files a process writes.
 // Lowers the limit on the size of the files this process writes, so that writing beyond it
 // fails with "File too large" (the signal it raises is ignored); the old limit comes back at
 // the end of the scope.
@@ -76,5 +77,6 @@ public:
 private:
     std::uint64_t previous_;
 };
+#endif
 
 } // namespace tovask::test

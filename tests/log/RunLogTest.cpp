@@ -133,6 +133,7 @@ TEST_F(RunLogFile, KeepsAnEarlierLogOfTheSameName) {
     EXPECT_EQ(services.readData("out01.001.log"), std::string(RunLog::kHeader) + "\n");
 }
 
+#ifndef _WIN32 // the file size limit is POSIX
 TEST_F(RunLogFile, AFailedLineLeavesNoPieceAndTheNextLineFollows) {
     RunLog log(path(), clock);
     const auto before = fs::file_size(path());
@@ -149,6 +150,7 @@ TEST_F(RunLogFile, AFailedLineLeavesNoPieceAndTheNextLineFollows) {
     EXPECT_TRUE(back.damagedLines.empty());
     EXPECT_FALSE(back.endsInPiece);
 }
+#endif
 
 TEST_F(RunLogFile, CannotBeCreatedWhereNoFileCanBe) {
     EXPECT_THROW(RunLog(services.programFolder() / "missing" / "out01.001.log", clock), Failure);

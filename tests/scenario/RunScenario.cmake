@@ -1,6 +1,7 @@
 # Plays one scenario with tovask-script in a fresh program folder and checks the outcome.
 #   cmake -DRUNNER=<tovask-script> -DDATA=<data folder to copy> -DWORK=<folder, emptied first>
-#         -DSCRIPT=<script> -DEXPECT=<expectations> -P RunScenario.cmake
+#         -DSCRIPT=<script> -DEXPECT=<expectations> [-DEMULATOR=<runs a cross-built runner>]
+#         -P RunScenario.cmake
 # The expectations, one a line (blank lines and lines starting with # are skipped):
 #   exit N             the exit status is N
 #   dumps N            standard output holds N dumps
@@ -18,7 +19,7 @@ endforeach()
 
 file(REMOVE_RECURSE "${WORK}")
 file(COPY "${DATA}/" DESTINATION "${WORK}/data" PATTERN "out*" EXCLUDE PATTERN "*.log" EXCLUDE)
-execute_process(COMMAND "${RUNNER}" --program-dir "${WORK}" "${SCRIPT}"
+execute_process(COMMAND ${EMULATOR} "${RUNNER}" --program-dir "${WORK}" "${SCRIPT}"
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 # Kept for a look after a failure.
 file(WRITE "${WORK}/stdout.jsonl" "${out}")

@@ -1,8 +1,8 @@
 #include "ui/qt/QtWindow.h"
 
+#include "ui/Scaling.h"
 #include "ui/qt/Keys.h"
 #include "ui/qt/QtServices.h"
-#include "ui/qt/Scaling.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,8 +25,15 @@ namespace tovask::qt {
 
 namespace {
 
+using ui::fitScale;
+using ui::fontPixels;
+using ui::kDefaultFontPoints;
 using ui::Kind;
+using ui::PixelRect;
 using ui::Property;
+using ui::toPixels;
+using ui::visiblePart;
+using ui::wantsLightText;
 
 constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
@@ -89,7 +96,8 @@ private:
 QtWindow::QtWindow(ui::Window& window, double designWidth, double designHeight)
     : window_(window), designWidth_(designWidth), designHeight_(designHeight),
       scale_(fitScale(designWidth, designHeight, width(), height())),
-      logo_(QStringLiteral(":/tovask/logo.png")) {
+      logo_(QStringLiteral(":/tovask/logo.png")),
+      delivery_([this](const std::string& what) { endRun(what); }) {
     setObjectName(text(window.name()));
     // The surface has the system's button face, like the labels that are meant to blend into
     // it (an empty summary label shows nothing).
@@ -235,7 +243,7 @@ void QtWindow::createTimer(ui::Timer& timer) {
     // error adds up over the ticks: measured, a 10-second reading time ended up to 240 ms early
     // or late. A precise timer keeps each tick within a millisecond or two of its time.
     qtimer->setTimerType(Qt::PreciseTimer);
-    connect(qtimer, &QTimer::timeout, this, [this, &timer] { deliverTick(timer); });
+    connect(qtimer, &QTimer::timeout, this, [this, &timer] { delivery_.deliverTick(timer); });
     timers_.emplace(&timer, qtimer);
 }
 
@@ -368,49 +376,7 @@ void QtWindow::resizeEvent(QResizeEvent* event) {
     }
 }
 
-void QtWindow::deliver(const std::function<void()>& event) {
-    if (ended_)
-        return;
-    if (busy_) {
-        pending_.push_back(event);
-        return;
-    }
-    busy_ = true;
-    run(event);
-    while (!pending_.empty() && !ended_) {
-        const std::function<void()> next = std::move(pending_.front());
-        pending_.pop_front();
-        run(next);
-    }
-    pending_.clear();
-    pendingTicks_.clear();
-    busy_ = false;
-}
-
-void QtWindow::deliverTick(ui::Timer& timer) {
-    if (busy_) {
-        if (pendingTicks_.insert(&timer).second)
-            pending_.push_back([this, &timer] {
-                pendingTicks_.erase(&timer);
-                timer.tick();
-            });
-        return;
-    }
-    deliver([&timer] { timer.tick(); });
-}
-
-void QtWindow::run(const std::function<void()>& event) {
-    try {
-        event();
-    } catch (const std::exception& error) {
-        endRun(error.what());
-    } catch (...) {
-        endRun("an unknown error");
-    }
-}
-
 void QtWindow::endRun(const std::string& what) {
-    ended_ = true;
     for (const auto& [control, timer] : timers_)
         timer->stop();
     QMessageBox box(QMessageBox::Critical, ui::kProgramTitle, text("The run has ended: " + what),

@@ -4,14 +4,13 @@
 // the truth; the widgets only show it.
 
 #include "ui/Controls.h"
+#include "ui/Delivery.h"
 
 #include <QPixmap>
 #include <QWidget>
 
-#include <deque>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 
 class QTimer;
@@ -31,8 +30,8 @@ public:
     // message and exit code 1, and the window delivers nothing more. An event that arrives
     // while another is still being handled (from the nested loop of a message box) waits
     // until that one has finished.
-    void deliver(const std::function<void()>& event);
-    bool runEnded() const { return ended_; }
+    void deliver(const std::function<void()>& event) { delivery_.deliver(event); }
+    bool runEnded() const { return delivery_.ended(); }
 
     // Pixels per twip at the window's current size.
     double scale() const { return scale_; }
@@ -49,9 +48,6 @@ private:
     void mirror(ui::Control& control, ui::Property property);
     void mirrorTimer(const ui::Timer& timer);
     void place(const ui::Control& control, QWidget* widget);
-    // A tick waiting for a handler to finish is kept once, however often the timer fires.
-    void deliverTick(ui::Timer& timer);
-    void run(const std::function<void()>& event);
     void endRun(const std::string& what);
 
     ui::Window& window_;
@@ -60,10 +56,7 @@ private:
     QPixmap logo_;
     std::map<const ui::Control*, QWidget*> widgets_;
     std::map<const ui::Control*, QTimer*> timers_;
-    bool busy_ = false;
-    bool ended_ = false;
-    std::deque<std::function<void()>> pending_;
-    std::set<const ui::Timer*> pendingTicks_;
+    ui::Delivery delivery_;
 };
 
 } // namespace tovask::qt

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace tovask::qt {
+namespace tovask::ui {
 
 // The size of the window's default font at design (frames, the button, the summary labels).
 inline constexpr double kDefaultFontPoints = 8.25;
@@ -36,4 +36,4 @@ bool wantsLightText(std::uint32_t backColor);
 // The pixel height of a font of the given points: a point is 20 twips. Never below 1 pixel.
 int fontPixels(double points, double scale);
 
-} // namespace tovask::qt
+} // namespace tovask::ui

@@ -1,9 +1,9 @@
-#include "ui/qt/Scaling.h"
+#include "ui/Scaling.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace tovask::qt {
+namespace tovask::ui {
 
 double fitScale(double designWidth, double designHeight, int clientWidth, int clientHeight) {
     return std::min(clientWidth / designWidth, clientHeight / designHeight);
@@ -48,4 +48,4 @@ bool wantsLightText(std::uint32_t backColor) {
     return (1.05 / (luminance + 0.05)) > ((luminance + 0.05) / 0.05);
 }
 
-} // namespace tovask::qt
+} // namespace tovask::ui

@@ -1,10 +1,10 @@
 // Twips to pixels without widgets: the designed area fits the window, neighbours meet, fonts
 // follow the scale.
-#include "ui/qt/Scaling.h"
+#include "ui/Scaling.h"
 
 #include <gtest/gtest.h>
 
-namespace tovask::qt {
+namespace tovask::ui {
 namespace {
 
 constexpr double kWidth = 18500, kHeight = 10845;
@@ -73,4 +73,4 @@ TEST(Scaling, TextOnABarTakesTheColourThatReadsBetter) {
 }
 
 } // namespace
-} // namespace tovask::qt
+} // namespace tovask::ui

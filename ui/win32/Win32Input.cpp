@@ -1,0 +1,198 @@
+// How the subject's input and the timers reach the model: notifications of the child windows,
+// the scroll bar's requests, the focus along the tab order, the message loop, and the ticks.
+#include "ui/win32/Win32Window.h"
+
+#include "ui/win32/Text.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace tovask::win32 {
+
+namespace {
+
+using ui::Kind;
+
+bool takesFocus(Kind kind) {
+    return kind == Kind::TextBox || kind == Kind::ComboBox || kind == Kind::CommandButton ||
+           kind == Kind::HScrollBar;
+}
+
+} // namespace
+
+void Win32Window::mirrorTimer(ui::Timer& timer) {
+    Ticker& ticker = tickers_.at(&timer);
+    if (timer.enabled() == ticker.running)
+        return;
+    ticker.running = timer.enabled();
+    if (!ticker.running) {
+        KillTimer(window_, ticker.id);
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    ticker.due = now + std::chrono::milliseconds(timer.interval());
+    SetTimer(window_, ticker.id, static_cast<UINT>(std::max(timer.interval(), USER_TIMER_MINIMUM)),
+             nullptr);
+}
+
+void Win32Window::onTimer(UINT_PTR id) {
+    for (auto& [control, ticker] : tickers_) {
+        if (ticker.id != id)
+            continue;
+        auto& timer = *static_cast<ui::Timer*>(const_cast<ui::Control*>(control));
+        if (!ticker.running || runEnded()) {
+            KillTimer(window_, id);
+            return;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        const std::chrono::milliseconds interval(timer.interval());
+        const bool due = now >= ticker.due;
+        if (due) {
+            ticker.due += interval;
+            // Ticks missed while the program was held up are not made up.
+            if (ticker.due <= now)
+                ticker.due = now + interval;
+        }
+        // The system's timers fire late by up to a tick of its clock: each one is set for
+        // what is left until the next due time, so the lateness never adds up.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(ticker.due - now).count();
+        SetTimer(window_, id, static_cast<UINT>(std::max<long long>(left, USER_TIMER_MINIMUM)),
+                 nullptr);
+        if (due)
+            delivery_.deliverTick(timer);
+        return;
+    }
+}
+
+void Win32Window::onCommand(HWND from, int code) {
+    ui::Control* control = controlOf(from);
+    if (!control || children_.at(control).hwnd != from)
+        return;
+    switch (control->kind()) {
+    case Kind::CommandButton:
+        if (code == BN_CLICKED) {
+            auto& button = static_cast<ui::CommandButton&>(*control);
+            deliver([&button] { button.click(); });
+        }
+        break;
+    case Kind::TextBox:
+        if (code == EN_CHANGE && !mirroring_)
+            static_cast<ui::TextBox&>(*control).setText(narrow(windowText(from)));
+        break;
+    case Kind::ComboBox: {
+        auto& box = static_cast<ui::ComboBox&>(*control);
+        if (code == CBN_EDITCHANGE && !mirroring_)
+            box.setText(narrow(windowText(from)));
+        // A pick from the list: the box's own text changes only after this notification.
+        if (code == CBN_SELCHANGE && !mirroring_) {
+            const auto index = SendMessageW(from, CB_GETCURSEL, 0, 0);
+            if (index >= 0 && static_cast<std::size_t>(index) < box.items().size())
+                box.setText(box.items()[static_cast<std::size_t>(index)]);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Win32Window::onScroll(HWND from, int request, int position) {
+    ui::Control* control = controlOf(from);
+    if (!control || control->kind() != Kind::HScrollBar)
+        return;
+    auto& bar = static_cast<ui::HScrollBar&>(*control);
+    int value = bar.value();
+    switch (request) {
+    case SB_THUMBTRACK:
+        // While the thumb is dragged the bar shows it where it is; the model waits for the
+        // release.
+        return;
+    case SB_THUMBPOSITION:
+        // Where the thumb was let go, in 16 bits: the model's range is no wider.
+        value = position;
+        break;
+    case SB_LINELEFT:
+        value -= bar.smallChange();
+        break;
+    case SB_LINERIGHT:
+        value += bar.smallChange();
+        break;
+    case SB_PAGELEFT:
+        value -= bar.largeChange();
+        break;
+    case SB_PAGERIGHT:
+        value += bar.largeChange();
+        break;
+    case SB_LEFT:
+        value = bar.min();
+        break;
+    case SB_RIGHT:
+        value = bar.max();
+        break;
+    default:
+        return;
+    }
+    value = std::clamp(value, bar.min(), bar.max());
+    deliver([&bar, value] { bar.setValue(value); });
+    // A thumb let go where the value already was raises nothing; it still shows the value.
+    mirrorSlider(bar);
+}
+
+std::vector<ui::Control*> Win32Window::focusChain() const {
+    std::vector<ui::Control*> chain;
+    for (ui::Control* control : model_.controls()) {
+        const auto found = children_.find(control);
+        if (found != children_.end() && takesFocus(control->kind()) &&
+            IsWindowVisible(found->second.hwnd) && IsWindowEnabled(found->second.hwnd))
+            chain.push_back(control);
+    }
+    std::stable_sort(chain.begin(), chain.end(), [](const ui::Control* a, const ui::Control* b) {
+        return a->tabIndex() < b->tabIndex();
+    });
+    return chain;
+}
+
+void Win32Window::focus(ui::Control& control) {
+    HWND hwnd = children_.at(&control).hwnd;
+    SetFocus(hwnd);
+    // Tabbing into a box selects its text, so what is typed replaces it.
+    if (control.kind() == Kind::TextBox)
+        SendMessageW(hwnd, EM_SETSEL, 0, -1);
+    if (control.kind() == Kind::ComboBox)
+        SendMessageW(hwnd, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+}
+
+void Win32Window::moveFocus(bool backwards) {
+    const std::vector<ui::Control*> chain = focusChain();
+    if (chain.empty())
+        return;
+    const auto at = std::find(chain.begin(), chain.end(), controlOf(GetFocus()));
+    std::size_t next = 0;
+    if (at == chain.end())
+        next = backwards ? chain.size() - 1 : 0;
+    else if (backwards)
+        next = (static_cast<std::size_t>(at - chain.begin()) + chain.size() - 1) % chain.size();
+    else
+        next = (static_cast<std::size_t>(at - chain.begin()) + 1) % chain.size();
+    focus(*chain[next]);
+}
+
+int Win32Window::run() {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        handle(message);
+    return runEnded() ? 1 : static_cast<int>(message.wParam);
+}
+
+void Win32Window::handle(MSG& message) {
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && window_ &&
+        (message.hwnd == window_ || IsChild(window_, message.hwnd))) {
+        moveFocus(GetKeyState(VK_SHIFT) < 0);
+        return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+} // namespace tovask::win32

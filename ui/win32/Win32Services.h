@@ -1,0 +1,21 @@
+#pragma once
+// The platform services on Win32: modal message boxes and the folder of the executable.
+
+#include "ui/Services.h"
+
+namespace tovask::win32 {
+
+// A modal box titled title, with the text as written, one OK button and (when critical) the
+// error icon.
+void showModalMessage(const std::string& title, const std::string& text, bool critical);
+
+class Win32Services : public ui::Services {
+public:
+    // A modal box over the active window with the text as written and one OK button; returns
+    // once dismissed.
+    void showMessage(const std::string& title, const std::string& text) override;
+    // The folder of the executable: data/ lies beside tovask.exe.
+    std::filesystem::path programFolder() const override;
+};
+
+} // namespace tovask::win32
