@@ -1,5 +1,5 @@
 // The tovask program: the experiment's window on Qt.
-#include "core/Experiment.h"
+#include "app/RunInWindow.h"
 #include "ui/qt/QtServices.h"
 #include "ui/qt/QtWindow.h"
 
@@ -12,15 +12,13 @@ int main(int argc, char* argv[]) {
     tovask::Experiment experiment(services);
     tovask::qt::QtWindow window(experiment.form, tovask::Experiment::kDesignWidth,
                                 tovask::Experiment::kDesignHeight);
-    window.deliver([&experiment] { experiment.Experiment_Load(); });
-    if (window.runEnded())
-        return 1;
-    // Without a window manager the request to maximize goes unanswered; the window then
-    // covers the screen's available area by itself.
-    window.setGeometry(window.screen()->availableGeometry());
-    window.showMaximized();
-    const int status = QApplication::exec();
-    // The window is closed: a run that had not reached its end records that in its log.
-    experiment.WindowClosed();
-    return status;
+    return tovask::app::runInWindow(
+        experiment, window,
+        [&window] {
+            // Without a window manager the request to maximize goes unanswered; the window
+            // then covers the screen's available area by itself.
+            window.setGeometry(window.screen()->availableGeometry());
+            window.showMaximized();
+        },
+        [] { return QApplication::exec(); });
 }

@@ -78,15 +78,6 @@ public:
     }
 };
 
-// The first line of a small file of /proc, or nothing.
-std::optional<std::string> firstLine(const std::string& path) {
-    std::ifstream in(path);
-    std::string line;
-    if (!std::getline(in, line))
-        return std::nullopt;
-    return line;
-}
-
 } // namespace
 
 FileSystem& systemFileSystem() {
@@ -118,6 +109,19 @@ std::string hostName() {
 std::uint64_t processId() {
     return static_cast<std::uint64_t>(::getpid());
 }
+
+namespace {
+
+// The first line of a small file of /proc, or nothing.
+std::optional<std::string> firstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    if (!std::getline(in, line))
+        return std::nullopt;
+    return line;
+}
+
+} // namespace
 
 std::optional<std::string> processStart(std::uint64_t id) {
     const std::string folder = "/proc/" + std::to_string(id);

@@ -78,16 +78,6 @@ public:
     void syncFolder(const std::filesystem::path&) override {}
 };
 
-// A text of Windows in UTF-8.
-std::string utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
-    return bytes;
-}
-
 } // namespace
 
 FileSystem& systemFileSystem() {
@@ -119,6 +109,20 @@ std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment) {
     utc.tm_isdst = local.tm_isdst;
     return std::chrono::seconds(static_cast<long long>(std::mktime(&local) - std::mktime(&utc)));
 }
+
+namespace {
+
+// A text of Windows in UTF-8.
+std::string utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                        nullptr, nullptr);
+    return bytes;
+}
+
+} // namespace
 
 std::string hostName() {
     wchar_t name[256] = {};

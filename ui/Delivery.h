@@ -12,6 +12,7 @@
 
 namespace tovask::ui {
 
+// Each window binding is a Delivery: the events of its toolkit reach the model through it.
 class Delivery {
 public:
     // endRun is called once, with what went wrong, when an event lets an exception escape.
@@ -22,7 +23,7 @@ public:
     void deliver(const std::function<void()>& event);
     // A tick waiting for a handler to finish is kept once, however often the timer fires.
     void deliverTick(Timer& timer);
-    bool ended() const { return ended_; }
+    bool runEnded() const { return ended_; }
 
 private:
     void run(const std::function<void()>& event);

@@ -5,6 +5,7 @@
 #include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 #include "tools/check/DataCheck.h"
+#include "tools/common/CommandLine.h"
 
 #include <filesystem>
 #include <iostream>
@@ -19,10 +20,6 @@ namespace fs = std::filesystem;
 using namespace tovask;
 using namespace tovask::check;
 
-constexpr int kClean = 0;
-constexpr int kErrors = 1;
-constexpr int kCannotRun = 2;
-
 constexpr const char* kUsage =
     "usage: tovask-check [--program-dir DIR] [FILE...]\n"
     "Checks word files (*.wds) and problem files (inp*) without starting a run: the FILEs named,\n"
@@ -31,47 +28,24 @@ constexpr const char* kUsage =
     "its budget lines cross within each type.\n"
     "Exit status: 0 no error (warnings allowed), 1 errors found, 2 could not check.\n";
 
-int cannotRun(const std::string& message) {
-    std::cerr << "tovask-check: " << message << "\n";
-    return kCannotRun;
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
-    std::optional<fs::path> programDir;
-    std::vector<fs::path> files;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return kClean;
-        }
-        if (arg == "--program-dir") {
-            if (++i == argc)
-                return cannotRun("--program-dir needs a folder\n" + std::string(kUsage));
-            programDir = fs::path(argv[i]);
-        } else if (arg.starts_with('-')) {
-            return cannotRun("unknown option " + std::string(arg) + "\n" + kUsage);
-        } else {
-            files.emplace_back(arg);
-        }
-    }
-    if (programDir && !files.empty())
-        return cannotRun("name either files or a program folder, not both");
+// Checks the files named, or those of the data folder, and lists what it finds.
+int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
+    if (line.folder && !line.names.empty())
+        return tool.fail("name either files or a program folder, not both");
+    std::vector<fs::path> files = line.names;
 
     try {
         if (files.empty()) {
-            const fs::path data = programDir.value_or(os::executableFolder()) / "data";
+            const fs::path data = line.folder.value_or(os::executableFolder()) / "data";
             if (!fs::is_directory(data))
-                return cannotRun("there is no data folder " + data.string());
+                return tool.fail("there is no data folder " + data.string());
             files = dataFiles(data);
             if (files.empty())
-                return cannotRun("no word files (*.wds) or problem files (inp*) in " +
+                return tool.fail("no word files (*.wds) or problem files (inp*) in " +
                                  data.string());
         }
     } catch (const fs::filesystem_error& e) {
-        return cannotRun(e.what());
+        return tool.fail(e.what());
     }
 
     std::vector<FileCheck> checks;
@@ -79,7 +53,7 @@ int main(int argc, char** argv) {
     for (const fs::path& file : files) {
         const FileKind kind = kindOf(file);
         if (kind == FileKind::other) {
-            cannotRun(file.string() + " is neither a word file (*.wds) nor a problem file (inp*)");
+            tool.fail(file.string() + " is neither a word file (*.wds) nor a problem file (inp*)");
             unchecked = true;
             continue;
         }
@@ -88,7 +62,7 @@ int main(int argc, char** argv) {
             checks.push_back(kind == FileKind::words ? checkWordFile(bytes, file.string())
                                                      : checkProblemFile(bytes, file.string()));
         } catch (const Failure& failure) {
-            cannotRun(failure.what());
+            tool.fail(failure.what());
             unchecked = true;
         }
     }
@@ -107,6 +81,13 @@ int main(int argc, char** argv) {
     std::cerr << "tovask-check: " << counted(checks.size(), "file") << " checked, "
               << counted(errors, "error") << ", " << counted(warnings, "warning") << "\n";
     if (unchecked)
-        return kCannotRun;
-    return errors > 0 ? kErrors : kClean;
+        return tools::kExitCannotRun;
+    return errors > 0 ? tools::kExitFindings : tools::kExitDone;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    constexpr tools::Tool kTool{"tovask-check", "--program-dir", kUsage};
+    return kTool.run(argc, argv, checkFiles);
 }

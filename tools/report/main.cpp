@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "base/Text.h"
 #include "files/TextFile.h"
+#include "tools/common/CommandLine.h"
 #include "tools/report/Sources.h"
 #include "tools/report/Subject.h"
 #include "tools/report/Tables.h"
@@ -20,10 +21,6 @@ namespace fs = std::filesystem;
 using namespace tovask;
 using namespace tovask::report;
 
-constexpr int kAllRead = 0;
-constexpr int kFaults = 1;
-constexpr int kCannotRun = 2;
-
 constexpr const char* kUsage =
     "usage: tovask-report [--out DIR] PATH...\n"
     "Reads every results file (out<data file>.<number>) of each PATH, a data folder or a results\n"
@@ -33,34 +30,12 @@ constexpr const char* kUsage =
     "Exit status: 0 every file read, 1 a file could not be read or is malformed (the others are\n"
     "in the report), 2 wrong arguments or the report could not be written.\n";
 
-int cannotRun(const std::string& message) {
-    std::cerr << "tovask-report: " << message << "\n";
-    return kCannotRun;
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
-    fs::path out = "report";
-    std::vector<fs::path> paths;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return kAllRead;
-        }
-        if (arg == "--out") {
-            if (++i == argc)
-                return cannotRun("--out needs a folder\n" + std::string(kUsage));
-            out = argv[i];
-        } else if (arg.starts_with('-')) {
-            return cannotRun("unknown option " + std::string(arg) + "\n" + kUsage);
-        } else {
-            paths.emplace_back(arg);
-        }
-    }
+// Reads the results files of the paths named and writes the tables and the plots.
+int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
+    const fs::path out = line.folder.value_or("report");
+    const std::vector<fs::path>& paths = line.names;
     if (paths.empty())
-        return cannotRun("name at least one data folder or results file\n" + std::string(kUsage));
+        return tool.fail("name at least one data folder or results file\n" + std::string(kUsage));
 
     const Found found = findResultsFiles(paths);
     bool faults = !found.errors.empty();
@@ -85,7 +60,7 @@ int main(int argc, char** argv) {
     }
     if (subjects.empty()) {
         std::cerr << "tovask-report: no results file could be read; no report written\n";
-        return kFaults;
+        return tools::kExitFindings;
     }
 
     const fs::path files[] = {out / "decisions.csv", out / "subjects.csv", out / "report.pdf"};
@@ -93,12 +68,12 @@ int main(int argc, char** argv) {
         std::error_code error;
         fs::create_directories(out, error);
         if (error)
-            return cannotRun("cannot make the folder " + out.string() + ": " + error.message());
+            return tool.fail("cannot make the folder " + out.string() + ": " + error.message());
         writeFileAtomically(files[0], decisionsCsv(subjects));
         writeFileAtomically(files[1], subjectsCsv(subjects));
         writeFileAtomically(files[2], reportPdf(subjects));
     } catch (const Failure& failure) {
-        return cannotRun(failure.what());
+        return tool.fail(failure.what());
     }
 
     std::size_t recovered = 0;
@@ -111,5 +86,12 @@ int main(int argc, char** argv) {
               << recovered << " recovered, " << timed << " with decision times from the run log), "
               << counted(problems, "problem") << "; written: " << files[0].generic_string() << ", "
               << files[1].generic_string() << ", " << files[2].generic_string() << "\n";
-    return faults ? kFaults : kAllRead;
+    return faults ? tools::kExitFindings : tools::kExitDone;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    constexpr tools::Tool kTool{"tovask-report", "--out", kUsage};
+    return kTool.run(argc, argv, writeReport);
 }

@@ -1,6 +1,7 @@
 // tovask-script: runs the experiment window without a screen, driven by a script of events,
 // and prints the window's state as JSON on demand.
 #include "files/OperatingSystem.h"
+#include "tools/common/CommandLine.h"
 #include "tools/script/Runner.h"
 
 #include <cerrno>
@@ -17,38 +18,20 @@ constexpr const char* kUsage = "usage: tovask-script [--program-dir DIR] [SCRIPT
                                "  SCRIPT  a file of events, one per line; - or none: standard "
                                "input\n";
 
-int usageError(const std::string& why) {
-    std::cerr << "tovask-script: " << why << '\n' << kUsage;
-    return tovask::script::kExitUsage;
-}
+constexpr tovask::tools::Tool kTool{"tovask-script", "--program-dir", kUsage,
+                                    tovask::script::kExitDone, tovask::script::kExitUsage};
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::filesystem::path programFolder;
-    std::string scriptName = "-";
-    bool scriptGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return tovask::script::kExitDone;
-        }
-        if (arg == "--program-dir") {
-            if (i + 1 == argc)
-                return usageError("--program-dir needs a folder");
-            programFolder = argv[++i];
-        } else if (arg.size() > 1 && arg.front() == '-') {
-            return usageError("unknown option " + std::string(arg));
-        } else if (scriptGiven) {
-            return usageError("more than one script given");
-        } else {
-            scriptName = arg;
-            scriptGiven = true;
-        }
-    }
-    if (programFolder.empty())
-        programFolder = tovask::os::executableFolder();
+    tovask::tools::CommandLine line;
+    if (const auto status = kTool.start(argc, argv, line))
+        return *status;
+    if (line.names.size() > 1)
+        return kTool.fail("more than one script given\n" + std::string(kUsage));
+    const std::filesystem::path programFolder =
+        line.folder.value_or(tovask::os::executableFolder());
+    const std::string scriptName = line.names.empty() ? "-" : line.names.front().string();
 
     std::ifstream file;
     if (scriptName != "-") {

@@ -94,10 +94,10 @@ private:
 } // namespace
 
 QtWindow::QtWindow(ui::Window& window, double designWidth, double designHeight)
-    : window_(window), designWidth_(designWidth), designHeight_(designHeight),
+    : ui::Delivery([this](const std::string& what) { endRun(what); }), window_(window),
+      designWidth_(designWidth), designHeight_(designHeight),
       scale_(fitScale(designWidth, designHeight, width(), height())),
-      logo_(QStringLiteral(":/tovask/logo.png")),
-      delivery_([this](const std::string& what) { endRun(what); }) {
+      logo_(QStringLiteral(":/tovask/logo.png")) {
     setObjectName(text(window.name()));
     // The surface has the system's button face, like the labels that are meant to blend into
     // it (an empty summary label shows nothing).
@@ -243,7 +243,7 @@ void QtWindow::createTimer(ui::Timer& timer) {
     // error adds up over the ticks: measured, a 10-second reading time ended up to 240 ms early
     // or late. A precise timer keeps each tick within a millisecond or two of its time.
     qtimer->setTimerType(Qt::PreciseTimer);
-    connect(qtimer, &QTimer::timeout, this, [this, &timer] { delivery_.deliverTick(timer); });
+    connect(qtimer, &QTimer::timeout, this, [this, &timer] { deliverTick(timer); });
     timers_.emplace(&timer, qtimer);
 }
 

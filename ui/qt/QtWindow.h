@@ -17,21 +17,15 @@ class QTimer;
 
 namespace tovask::qt {
 
-class QtWindow : public QWidget, private ui::ControlObserver {
+// Events reach the model through deliver(); an exception that escapes one ends the run with a
+// critical message box and exit code 1.
+class QtWindow : public QWidget, public ui::Delivery, private ui::ControlObserver {
 public:
     // designWidth × designHeight twips is the area the window shows whole at any size.
     QtWindow(ui::Window& window, double designWidth, double designHeight);
     ~QtWindow() override;
     QtWindow(const QtWindow&) = delete;
     QtWindow& operator=(const QtWindow&) = delete;
-
-    // Runs one event of the model (a click, a key, a slider value, a tick, the load) at the
-    // boundary of the event loop: an exception that escapes it ends the run with a critical
-    // message and exit code 1, and the window delivers nothing more. An event that arrives
-    // while another is still being handled (from the nested loop of a message box) waits
-    // until that one has finished.
-    void deliver(const std::function<void()>& event) { delivery_.deliver(event); }
-    bool runEnded() const { return delivery_.ended(); }
 
     // Pixels per twip at the window's current size.
     double scale() const { return scale_; }
@@ -56,7 +50,6 @@ private:
     QPixmap logo_;
     std::map<const ui::Control*, QWidget*> widgets_;
     std::map<const ui::Control*, QTimer*> timers_;
-    ui::Delivery delivery_;
 };
 
 } // namespace tovask::qt

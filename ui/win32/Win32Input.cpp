@@ -7,6 +7,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace tovask::win32 {
 
@@ -60,7 +62,7 @@ void Win32Window::onTimer(UINT_PTR id) {
         SetTimer(window_, id, static_cast<UINT>(std::max<long long>(left, USER_TIMER_MINIMUM)),
                  nullptr);
         if (due)
-            delivery_.deliverTick(timer);
+            deliverTick(timer);
         return;
     }
 }
@@ -102,38 +104,21 @@ void Win32Window::onScroll(HWND from, int request, int position) {
     if (!control || control->kind() != Kind::HScrollBar)
         return;
     auto& bar = static_cast<ui::HScrollBar&>(*control);
-    int value = bar.value();
-    switch (request) {
-    case SB_THUMBTRACK:
-        // While the thumb is dragged the bar shows it where it is; the model waits for the
-        // release.
+    // The requests that change the value, and the value each asks for. SB_THUMBTRACK is none:
+    // while the thumb is dragged the bar shows it where it is, and the model waits for the
+    // release. A thumb is let go at a position of 16 bits: the model's range is no wider.
+    const std::pair<int, int> requests[] = {{SB_THUMBPOSITION, position},
+                                            {SB_LINELEFT, bar.value() - bar.smallChange()},
+                                            {SB_LINERIGHT, bar.value() + bar.smallChange()},
+                                            {SB_PAGELEFT, bar.value() - bar.largeChange()},
+                                            {SB_PAGERIGHT, bar.value() + bar.largeChange()},
+                                            {SB_LEFT, bar.min()},
+                                            {SB_RIGHT, bar.max()}};
+    const auto found = std::find_if(std::begin(requests), std::end(requests),
+                                    [request](const auto& r) { return r.first == request; });
+    if (found == std::end(requests))
         return;
-    case SB_THUMBPOSITION:
-        // Where the thumb was let go, in 16 bits: the model's range is no wider.
-        value = position;
-        break;
-    case SB_LINELEFT:
-        value -= bar.smallChange();
-        break;
-    case SB_LINERIGHT:
-        value += bar.smallChange();
-        break;
-    case SB_PAGELEFT:
-        value -= bar.largeChange();
-        break;
-    case SB_PAGERIGHT:
-        value += bar.largeChange();
-        break;
-    case SB_LEFT:
-        value = bar.min();
-        break;
-    case SB_RIGHT:
-        value = bar.max();
-        break;
-    default:
-        return;
-    }
-    value = std::clamp(value, bar.min(), bar.max());
+    const int value = std::clamp(found->second, bar.min(), bar.max());
     deliver([&bar, value] { bar.setValue(value); });
     // A thumb let go where the value already was raises nothing; it still shows the value.
     mirrorSlider(bar);

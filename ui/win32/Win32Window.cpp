@@ -84,9 +84,9 @@ int controlId(const ui::Window& window, const ui::Control& control) {
 }
 
 Win32Window::Win32Window(ui::Window& window, double designWidth, double designHeight)
-    : model_(window), designWidth_(designWidth), designHeight_(designHeight),
-      surface_(CreateSolidBrush(colour(kButtonFace))),
-      delivery_([this](const std::string& what) { endRun(what); }) {
+    : ui::Delivery([this](const std::string& what) { endRun(what); }), model_(window),
+      designWidth_(designWidth), designHeight_(designHeight),
+      surface_(CreateSolidBrush(colour(kButtonFace))) {
     registerClasses();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW main{};
@@ -160,43 +160,43 @@ void Win32Window::create(ui::Control& control) {
     controls_[hwnd] = &control;
 }
 
-HWND Win32Window::createChild(ui::Control& control, HWND parent, int id) {
-    const wchar_t* windowClass = kSurfaceClass;
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    DWORD extended = 0;
-    bool subclass = false;
-    switch (control.kind()) {
-    case Kind::Label:
-    case Kind::PictureBox:
-        break;
+namespace {
+
+// The child window that shows a control of each kind. Labels and the picture are drawn by the
+// binding on a surface of its own; frames and the button are subclassed for their messages.
+struct ChildWindow {
+    const wchar_t* windowClass;
+    DWORD style;
+    DWORD extended;
+    bool subclass;
+};
+
+ChildWindow childWindowOf(Kind kind) {
+    switch (kind) {
     case Kind::Frame:
-        windowClass = WC_BUTTONW;
-        style |= WS_CLIPCHILDREN | BS_GROUPBOX;
-        subclass = true;
-        break;
+        return {WC_BUTTONW, WS_CLIPCHILDREN | BS_GROUPBOX, 0, true};
     case Kind::TextBox:
-        windowClass = WC_EDITW;
-        style |= WS_TABSTOP | ES_AUTOHSCROLL;
-        extended = WS_EX_CLIENTEDGE;
-        break;
+        return {WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, false};
     case Kind::ComboBox:
         // The list holds the model's items only, and what is typed stays as typed.
-        windowClass = WC_COMBOBOXW;
-        style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
-        break;
+        return {WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, false};
     case Kind::CommandButton:
-        windowClass = WC_BUTTONW;
-        style |= WS_TABSTOP | BS_PUSHBUTTON;
-        subclass = true;
-        break;
+        return {WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, true};
     case Kind::HScrollBar:
-        windowClass = WC_SCROLLBARW;
-        style |= WS_TABSTOP | SBS_HORZ;
-        break;
-    case Kind::Window:
-    case Kind::Timer:
-        break;
+        return {WC_SCROLLBARW, WS_TABSTOP | SBS_HORZ, 0, false};
+    default:
+        return {kSurfaceClass, 0, 0, false};
     }
+}
+
+} // namespace
+
+HWND Win32Window::createChild(ui::Control& control, HWND parent, int id) {
+    const ChildWindow child = childWindowOf(control.kind());
+    const wchar_t* windowClass = child.windowClass;
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | child.style;
+    const DWORD extended = child.extended;
+    const bool subclass = child.subclass;
     HWND hwnd = CreateWindowExW(extended, windowClass, L"", style, 0, 0, 0, 0, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);

@@ -23,7 +23,9 @@ int controlId(const ui::Window& window, const ui::Control& control);
 // The window class of the main window, which a test finds it by.
 inline constexpr const wchar_t* kWindowClass = L"tovask.Window";
 
-class Win32Window : private ui::ControlObserver {
+// Events reach the model through deliver(), in the message loop; an exception that escapes one
+// ends the run with a critical message box and exit code 1.
+class Win32Window : public ui::Delivery, private ui::ControlObserver {
 public:
     // designWidth × designHeight twips is the area the window shows whole at any size. The
     // window is created hidden.
@@ -31,14 +33,6 @@ public:
     ~Win32Window() override;
     Win32Window(const Win32Window&) = delete;
     Win32Window& operator=(const Win32Window&) = delete;
-
-    // Runs one event of the model (a click, a key, a slider value, a tick, the load) at the
-    // boundary of the message loop: an exception that escapes it ends the run with a critical
-    // message and exit code 1, and the window delivers nothing more. An event that arrives
-    // while another is still being handled (from the nested loop of a message box) waits
-    // until that one has finished.
-    void deliver(const std::function<void()>& event) { delivery_.deliver(event); }
-    bool runEnded() const { return delivery_.ended(); }
 
     // Shows the window maximized on the monitor it is on.
     void showMaximized();
@@ -111,7 +105,6 @@ private:
     // do not reach the model again.
     bool mirroring_ = false;
     HWND lastFocus_ = nullptr;
-    ui::Delivery delivery_;
 };
 
 } // namespace tovask::win32

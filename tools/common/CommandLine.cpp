@@ -1,0 +1,50 @@
+#include "tools/common/CommandLine.h"
+
+#include <iostream>
+
+namespace tovask::tools {
+
+CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption) {
+    CommandLine line;
+    for (int i = 1; i < argc && line.error.empty(); ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            line.help = true;
+        } else if (arg == folderOption) {
+            if (i + 1 == argc)
+                line.error = std::string(folderOption) + " needs a folder";
+            else
+                line.folder = argv[++i];
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            line.error = "unknown option " + std::string(arg);
+        } else {
+            line.names.emplace_back(arg);
+        }
+    }
+    return line;
+}
+
+int Tool::run(int argc, char** argv, int (*work)(const Tool&, const CommandLine&)) const {
+    CommandLine line;
+    if (const auto status = start(argc, argv, line))
+        return *status;
+    return work(*this, line);
+}
+
+int Tool::fail(const std::string& message) const {
+    std::cerr << name << ": " << message << "\n";
+    return cannotRun;
+}
+
+std::optional<int> Tool::start(int argc, char** argv, CommandLine& line) const {
+    line = readCommandLine(argc, argv, folderOption);
+    if (!line.error.empty())
+        return fail(line.error + "\n" + std::string(usage));
+    if (line.help) {
+        std::cout << usage;
+        return done;
+    }
+    return std::nullopt;
+}
+
+} // namespace tovask::tools

@@ -1,0 +1,48 @@
+#pragma once
+// The command line of the experimenter's tools: `--help`, one option that names a folder
+// (`--program-dir DIR`, `--out DIR`), and the names of files or folders to work on.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovask::tools {
+
+// The exit statuses of tovask-check and tovask-report: done, done with findings (errors in the
+// files, or files that could not be read), and could not run at all.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFindings = 1;
+inline constexpr int kExitCannotRun = 2;
+
+struct CommandLine {
+    bool help = false;
+    std::optional<std::filesystem::path> folder; // given with the folder option
+    std::vector<std::filesystem::path> names;    // "-" is a name (standard input, say)
+    std::string error;                           // what is wrong with the line; empty if nothing
+};
+
+CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption);
+
+// A tool as its user meets it: its name, its usage text, and its exit status when it cannot run.
+struct Tool {
+    std::string_view name;
+    std::string_view folderOption; // "--program-dir", "--out"
+    std::string_view usage;
+    int done = kExitDone;
+    int cannotRun = kExitCannotRun;
+
+    // Reads the command line into `line`. For --help the usage on the output, giving `done`;
+    // for a wrong line what is wrong and the usage on the error stream, giving cannotRun.
+    // Empty when the tool goes on with its work.
+    std::optional<int> start(int argc, char** argv, CommandLine& line) const;
+    // The tool's main: reads the command line as start() does, then does the work on it and
+    // gives the work's exit status.
+    int run(int argc, char** argv, int (*work)(const Tool& tool, const CommandLine& line)) const;
+
+    // Writes "name: message" on the error stream and gives the cannotRun status.
+    int fail(const std::string& message) const;
+};
+
+} // namespace tovask::tools
