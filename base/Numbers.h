@@ -2,10 +2,12 @@
 // Every number that reaches the screen, a file or a file name goes through these functions.
 // None depends on the locale: the decimal separator is always a point.
 
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tovask {
 
@@ -19,6 +21,17 @@ std::int16_t toInteger(double x);
 // A numeric text in plain decimal notation, optionally with an exponent; blanks around it are
 // ignored. Empty when the text is not a number.
 std::optional<double> parseNumber(std::string_view text);
+
+// The value that the whole text spells in the plain notation the program writes itself ("12",
+// "-0.5", "1e+22"; no blanks, no '+'), as the run log and the lock file hold it. Empty for any
+// other text, and for a value out of the type's range.
+template <typename T> std::optional<T> exactValue(std::string_view text) {
+    T value{};
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
 
 // The shortest text of a single-precision value to 7 significant digits, of a double to 15:
 // no leading blank, a minus sign when negative, no point for a whole value, "0.25" below 1.

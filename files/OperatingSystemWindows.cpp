@@ -110,26 +110,14 @@ std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment) {
     return std::chrono::seconds(static_cast<long long>(std::mktime(&local) - std::mktime(&utc)));
 }
 
-namespace {
-
-// A text of Windows in UTF-8.
-std::string utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
-    return bytes;
-}
-
-} // namespace
-
 std::string hostName() {
     wchar_t name[256] = {};
     DWORD size = 256;
     if (!GetComputerNameExW(ComputerNameDnsHostname, name, &size))
         return "unknown";
-    return utf8(std::wstring(name, size));
+    // The standard library turns the UTF-16 of Windows into UTF-8.
+    const std::u8string utf8 = std::filesystem::path(std::wstring(name, size)).u8string();
+    return std::string(utf8.begin(), utf8.end());
 }
 
 std::uint64_t processId() {

@@ -5,6 +5,8 @@
 #include "files/ItemReader.h"
 #include "files/TextFile.h"
 
+#include <utility>
+
 namespace tovask {
 
 bool isKnownType(double pt) {
@@ -16,18 +18,12 @@ bool isPairType(double pt) {
 }
 
 std::optional<Sides> sidesOf(double pt) {
-    if (pt == 11)
-        return Sides{2, {3, 3}};
-    if (pt == 12)
-        return Sides{1, {3, 3}};
-    if (pt == 13)
-        return Sides{1, {2, 2}};
-    if (pt == 21)
-        return Sides{1, {2, 3}};
-    if (pt == 22)
-        return Sides{2, {1, 3}};
-    if (pt == 23)
-        return Sides{3, {1, 2}};
+    static constexpr std::pair<double, Sides> kTypes[] = {{11, {2, {3, 3}}}, {12, {1, {3, 3}}},
+                                                          {13, {1, {2, 2}}}, {21, {1, {2, 3}}},
+                                                          {22, {2, {1, 3}}}, {23, {3, {1, 2}}}};
+    for (const auto& [type, sides] : kTypes)
+        if (pt == type)
+            return sides;
     return std::nullopt;
 }
 

@@ -1,10 +1,10 @@
 #include "files/RunLock.h"
 
 #include "base/Failure.h"
+#include "base/Numbers.h"
 #include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 
-#include <charconv>
 #include <chrono>
 #include <string_view>
 #include <system_error>
@@ -52,12 +52,8 @@ std::optional<Holder> parseLock(std::string_view text) {
         else if (name == "started")
             holder.started = value;
     }
-    std::uint64_t id = 0;
-    const auto number =
-        std::from_chars(holder.process.data(), holder.process.data() + holder.process.size(), id);
     if (holder.host.empty() || holder.processStart.empty() || holder.started.empty() ||
-        holder.process.empty() || number.ec != std::errc() ||
-        number.ptr != holder.process.data() + holder.process.size())
+        !exactValue<std::uint64_t>(holder.process))
         return std::nullopt;
     return holder;
 }
@@ -144,7 +140,8 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started)
             throw Failure(inUse + " on the PC \"" + holder->host + "\", started " +
                           holder->started + finishFirst + orDelete);
         } else {
-            const std::optional<std::string> start = os::processStart(std::stoull(holder->process));
+            const std::optional<std::string> start =
+                os::processStart(*exactValue<std::uint64_t>(holder->process));
             const std::string where = "on this PC (\"" + host + "\"), started " + holder->started +
                                       ", process " + holder->process;
             if (start == "unknown")

@@ -1,10 +1,10 @@
 #include "files/RunLog.h"
 
 #include "base/Failure.h"
+#include "base/Numbers.h"
 #include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
@@ -229,14 +229,11 @@ ReadRunLog parseRunLog(std::string_view text, const std::string& file) {
                           (*fields)[3], std::nullopt, (*fields)[5], (*fields)[6]};
         const std::string& problem = (*fields)[4];
         if (!problem.empty()) {
-            int value = 0;
-            const auto result =
-                std::from_chars(problem.data(), problem.data() + problem.size(), value);
-            if (result.ec != std::errc() || result.ptr != problem.data() + problem.size()) {
+            event.problem = exactValue<int>(problem);
+            if (!event.problem) {
                 log.damagedLines.push_back(lineNumber);
                 continue;
             }
-            event.problem = value;
         }
         log.events.push_back(std::move(event));
     }

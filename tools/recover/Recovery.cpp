@@ -5,7 +5,6 @@
 #include "files/ResultsFile.h"
 #include "files/TextFile.h"
 
-#include <charconv>
 #include <map>
 #include <optional>
 
@@ -14,14 +13,6 @@ namespace tovask::recover {
 namespace fs = std::filesystem;
 
 namespace {
-
-template <typename T> std::optional<T> parseExact(std::string_view text) {
-    T value{};
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 const std::string* parameter(const ReadRunLog& log, std::string_view name) {
     for (const LoggedEvent& event : log.events)
@@ -50,7 +41,7 @@ RunParameters runParameters(const ReadRunLog& log, const std::string& logName) {
     const std::string* dataFileText = parameter(log, logged::kDataFileText);
     const std::string* subjectNumber = parameter(log, logged::kSubjectNumber);
     const std::string* problemCount = parameter(log, logged::kProblemCount);
-    const auto count = problemCount ? parseExact<int>(*problemCount) : std::nullopt;
+    const auto count = problemCount ? exactValue<int>(*problemCount) : std::nullopt;
     if (!dataFileText || !subjectNumber || !count)
         throw Failure(logName + " does not name its problem file: the parameters recorded at the "
                                 "start of the run are missing or damaged");
@@ -82,8 +73,8 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
     const LoggedEvent* resultsWritten = nullptr;
     for (const LoggedEvent& event : log.events) {
         if (event.event == logged::kProblemShown) {
-            const auto rev = parseExact<int>(detailValue(event.detail, "rev").value_or(""));
-            const auto inv = parseExact<int>(detailValue(event.detail, "inv").value_or(""));
+            const auto rev = exactValue<int>(detailValue(event.detail, "rev").value_or(""));
+            const auto inv = exactValue<int>(detailValue(event.detail, "inv").value_or(""));
             if (!event.problem || !rev || !inv || (*rev != 0 && *rev != 1) ||
                 (*inv != 0 && *inv != 1)) {
                 damaged(event.line);
@@ -101,8 +92,8 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
             for (const ShownValue& value : values) {
                 const std::string text = detailValue(event.detail, value.key).value_or("");
                 const bool same =
-                    value.single ? parseExact<float>(text) == static_cast<float>(value.fileValue)
-                                 : parseExact<double>(text) == value.fileValue;
+                    value.single ? exactValue<float>(text) == static_cast<float>(value.fileValue)
+                                 : exactValue<double>(text) == value.fileValue;
                 if (!same)
                     refuse("problem " + std::to_string(pn) + " was shown with the " + value.name +
                            " \"" + text + "\", the file gives " +
@@ -111,7 +102,7 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
             }
             shown[pn] = {*rev, *inv};
         } else if (event.event == logged::kProblemAnswered) {
-            const auto all = parseExact<double>(event.value);
+            const auto all = exactValue<double>(event.value);
             if (!event.problem || *event.problem < 1 || *event.problem > problems.count ||
                 (!all && !event.value.empty())) {
                 damaged(event.line);

@@ -6,7 +6,6 @@
 #include "files/RunLog.h"
 #include "files/TextFile.h"
 
-#include <charconv>
 #include <map>
 
 namespace tovask::report {
@@ -68,16 +67,6 @@ std::vector<Scope> scopesOf(const std::vector<Decision>& decisions) {
     return scopes;
 }
 
-template <typename T> std::optional<T> wholeNumber(const std::optional<std::string>& text) {
-    T value{};
-    if (!text || text->empty())
-        return std::nullopt;
-    const auto result = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (result.ec != std::errc() || result.ptr != text->data() + text->size())
-        return std::nullopt;
-    return value;
-}
-
 std::string answerText(const std::optional<double>& all) {
     return all ? doubleText(*all) : "";
 }
@@ -119,9 +108,9 @@ void addTimes(Subject& subject, const std::string& logText, const std::string& l
         const auto answer = answered.find(d.record.pn);
         if (answer == answered.end())
             continue;
-        d.decisionMs =
-            wholeNumber<std::int64_t>(detailValue(answer->second->detail, "decision_ms"));
-        d.moves = wholeNumber<std::int64_t>(detailValue(answer->second->detail, "moves"));
+        const std::string& detail = answer->second->detail;
+        d.decisionMs = exactValue<std::int64_t>(detailValue(detail, "decision_ms").value_or(""));
+        d.moves = exactValue<std::int64_t>(detailValue(detail, "moves").value_or(""));
     }
     subject.timed = true;
 }

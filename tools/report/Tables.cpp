@@ -3,6 +3,8 @@
 #include "base/Numbers.h"
 #include "files/RunLog.h"
 
+#include <cstdint>
+
 namespace tovask::report {
 
 namespace {
@@ -18,6 +20,7 @@ public:
     }
     CsvLine& operator<<(double value) { return *this << doubleText(value); }
     CsvLine& operator<<(int value) { return *this << std::to_string(value); }
+    CsvLine& operator<<(std::int64_t value) { return *this << std::to_string(value); }
     template <typename T> CsvLine& operator<<(const std::optional<T>& value) {
         return value ? *this << *value : *this << std::string();
     }
@@ -41,9 +44,7 @@ std::string decisionsCsv(const std::vector<Subject>& subjects) {
             line << file << r.pn << r.orig << r.pt << r.a << r.e[1] << r.e[2] << r.e[3]
                  << r.outcome.rev << r.outcome.inv.value_or(0) << r.outcome.all << d.unitsOne
                  << d.unitsTwo << d.rateOne << d.rateTwo << d.moneyOne << d.moneyTwo
-                 << d.shareMoneyOne;
-            line << (d.decisionMs ? std::to_string(*d.decisionMs) : std::string())
-                 << (d.moves ? std::to_string(*d.moves) : std::string());
+                 << d.shareMoneyOne << d.decisionMs << d.moves;
             csv += line.text();
         }
     }

@@ -1,8 +1,8 @@
 #include "tools/script/ScriptReader.h"
 
+#include "base/Numbers.h"
 #include "base/Text.h"
 
-#include <charconv>
 #include <limits>
 
 namespace tovask::script {
@@ -30,11 +30,10 @@ std::string inQuotes(std::string_view word) {
 
 // The whole number a word spells, when it lies within min..max.
 std::optional<int> wholeNumber(std::string_view word, long long min, long long max) {
-    long long value = 0;
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (error != std::errc() || end != word.data() + word.size() || value < min || value > max)
+    const auto value = exactValue<long long>(word);
+    if (!value || *value < min || *value > max)
         return std::nullopt;
-    return static_cast<int>(value);
+    return static_cast<int>(*value);
 }
 
 struct Argument {

@@ -39,16 +39,15 @@ void Win32Window::mirrorTimer(ui::Timer& timer) {
 }
 
 void Win32Window::onTimer(UINT_PTR id) {
-    for (auto& [control, ticker] : tickers_) {
+    for (auto& [timer, ticker] : tickers_) {
         if (ticker.id != id)
             continue;
-        auto& timer = *static_cast<ui::Timer*>(const_cast<ui::Control*>(control));
         if (!ticker.running || runEnded()) {
             KillTimer(window_, id);
             return;
         }
         const auto now = std::chrono::steady_clock::now();
-        const std::chrono::milliseconds interval(timer.interval());
+        const std::chrono::milliseconds interval(timer->interval());
         const bool due = now >= ticker.due;
         if (due) {
             ticker.due += interval;
@@ -62,7 +61,7 @@ void Win32Window::onTimer(UINT_PTR id) {
         SetTimer(window_, id, static_cast<UINT>(std::max<long long>(left, USER_TIMER_MINIMUM)),
                  nullptr);
         if (due)
-            deliverTick(timer);
+            deliverTick(*timer);
         return;
     }
 }

@@ -143,11 +143,11 @@ Win32Window::~Win32Window() {
 }
 
 void Win32Window::create(ui::Control& control) {
-    if (children_.count(&control) || tickers_.count(&control) || control.kind() == Kind::Window)
+    if (children_.count(&control) || control.kind() == Kind::Window)
         return;
     const int id = controlId(model_, control);
     if (control.kind() == Kind::Timer) {
-        tickers_[&control].id = static_cast<UINT_PTR>(id);
+        tickers_[static_cast<ui::Timer*>(&control)].id = static_cast<UINT_PTR>(id);
         return;
     }
     HWND parent = window_;

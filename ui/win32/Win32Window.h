@@ -100,7 +100,7 @@ private:
     Logo logo_;
     std::map<const ui::Control*, Child> children_;
     std::map<HWND, ui::Control*> controls_;
-    std::map<const ui::Control*, Ticker> tickers_;
+    std::map<ui::Timer*, Ticker> tickers_;
     // Set while the window applies the model's values, so that the notifications this causes
     // do not reach the model again.
     bool mirroring_ = false;
