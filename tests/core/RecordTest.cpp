@@ -3,7 +3,7 @@
 #include "base/Failure.h"
 #include "base/Numbers.h"
 #include "files/RunLog.h"
-#include "tests/log/LogSupport.h"
+#include "tests/support/LogSupport.h"
 #ifndef _WIN32
 #include "tests/support/Unprivileged.h"
 #endif

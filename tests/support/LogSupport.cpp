@@ -1,4 +1,4 @@
-#include "tests/log/LogSupport.h"
+#include "tests/support/LogSupport.h"
 
 #include <csignal>
 #include <stdexcept>

@@ -4,7 +4,7 @@
 #include "base/Failure.h"
 #include "base/Numbers.h"
 #include "files/OperatingSystem.h"
-#include "tests/log/LogSupport.h"
+#include "tests/support/LogSupport.h"
 #include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
