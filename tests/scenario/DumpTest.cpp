@@ -1,7 +1,7 @@
 // The JSON of a dump: escaping, exact numbers, and every control with the fields of its kind.
 #include "tools/script/Dump.h"
 
-#include "tools/script/Json.h"
+#include "tools/common/Json.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,8 @@
 
 namespace tovask::script {
 namespace {
+
+using tools::JsonWriter;
 
 std::string jsonString(std::string_view text) {
     JsonWriter json;

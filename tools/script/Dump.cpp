@@ -1,6 +1,6 @@
 #include "tools/script/Dump.h"
 
-#include "tools/script/Json.h"
+#include "tools/common/Json.h"
 
 #include <algorithm>
 
@@ -8,6 +8,7 @@ namespace tovask::script {
 
 namespace {
 
+using tools::JsonWriter;
 using ui::Kind;
 
 void writeVisible(JsonWriter& json, const ui::Control& control) {

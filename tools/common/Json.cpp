@@ -1,11 +1,11 @@
-#include "tools/script/Json.h"
+#include "tools/common/Json.h"
 
 #include "base/Numbers.h"
 #include "base/Text.h"
 
 #include <cmath>
 
-namespace tovask::script {
+namespace tovask::tools {
 
 void JsonWriter::beforeValue() {
     if (afterKey_) {
@@ -132,4 +132,4 @@ void JsonWriter::integer(std::int64_t value) {
     text_ += std::to_string(value);
 }
 
-} // namespace tovask::script
+} // namespace tovask::tools

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tovask::script {
+namespace tovask::tools {
 
 class JsonWriter {
 public:
@@ -45,4 +45,4 @@ private:
     bool afterKey_ = false;
 };
 
-} // namespace tovask::script
+} // namespace tovask::tools
