@@ -1,0 +1,23 @@
+# Writes a header that holds files as string_view constants, byte for byte:
+#   cmake -DOUTPUT=PageFiles.h -DNAMESPACE=page -DFILES="a.html;b.js" -P EmbedFiles.cmake
+# Each file becomes k<Name><Ext> (index.html -> kIndexHtml, console.js -> kConsoleJs).
+set(text "#pragma once\n// Written by tools/console/EmbedFiles.cmake at build time from page/.\n")
+string(APPEND text "#include <string_view>\nnamespace tovask::console::${NAMESPACE} {\n")
+foreach(file ${FILES})
+    get_filename_component(name ${file} NAME_WE)
+    get_filename_component(ext ${file} EXT)
+    string(SUBSTRING ${name} 0 1 first)
+    string(TOUPPER ${first} first)
+    string(SUBSTRING ${name} 1 -1 rest)
+    string(SUBSTRING ${ext} 1 1 extFirst)
+    string(TOUPPER ${extFirst} extFirst)
+    string(SUBSTRING ${ext} 2 -1 extRest)
+    file(READ ${file} hex HEX)
+    string(LENGTH "${hex}" length)
+    math(EXPR size "${length} / 2")
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+    string(APPEND text "inline constexpr char k${first}${rest}${extFirst}${extRest}Bytes[] = {${bytes}'\\0'};\n")
+    string(APPEND text "inline constexpr std::string_view k${first}${rest}${extFirst}${extRest}{k${first}${rest}${extFirst}${extRest}Bytes, ${size}};\n")
+endforeach()
+string(APPEND text "} // namespace tovask::console::${NAMESPACE}\n")
+file(WRITE ${OUTPUT} "${text}")

@@ -1,0 +1,144 @@
+// tovask-console: the session console. It watches the shared data folder(s) of a lab session
+// and serves a page on 127.0.0.1 that shows every PC's run as it goes, releases runs at their
+// hold points and lists the payments; with --payments it only writes the payment list.
+#include "base/Failure.h"
+#include "files/OperatingSystem.h"
+#include "tools/common/CommandLine.h"
+#include "tools/console/HttpServer.h"
+#include "tools/console/Monitor.h"
+#include "tools/console/Routes.h"
+#include "tools/console/Session.h"
+
+#include <charconv>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tovask;
+using namespace tovask::console;
+
+constexpr const char* kUsage =
+    "usage: tovask-console [--port N] [--no-browser] FOLDER...\n"
+    "       tovask-console --payments [--out FILE] FOLDER...\n"
+    "Watches a lab session: each FOLDER is a data folder that the PCs share, or a folder of\n"
+    "per-PC data folders. Serves the console's page on 127.0.0.1 (port N, or the first free one\n"
+    "from 8350), prints its address with its secret token as the first line, and opens it in the\n"
+    "default browser. The payment list is written to payments.csv in the first FOLDER.\n"
+    "--payments writes the payment list of the run logs (default payments.csv in the current\n"
+    "folder, and payments-by-group.csv beside it) and ends; exit status 1 when a log or word\n"
+    "file could not be read.\n";
+
+struct Options {
+    std::optional<std::uint16_t> port;
+    bool browser = true;
+    bool payments = false;
+};
+Options options;
+
+// Takes the console's own options out of the command line; the rest is the tools' common one.
+std::optional<std::string> takeOptions(std::vector<char*>& arguments) {
+    std::vector<char*> rest;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view arg = arguments[i];
+        if (i > 0 && arg == "--no-browser") {
+            options.browser = false;
+        } else if (i > 0 && arg == "--payments") {
+            options.payments = true;
+        } else if (i > 0 && arg == "--port") {
+            if (i + 1 == arguments.size())
+                return "--port needs a number";
+            const std::string_view number = arguments[++i];
+            std::uint16_t port = 0;
+            const auto [end, error] =
+                std::from_chars(number.data(), number.data() + number.size(), port);
+            if (error != std::errc() || end != number.data() + number.size())
+                return "--port needs a number from 0 to 65535, not \"" + std::string(number) + "\"";
+            options.port = port;
+        } else {
+            rest.push_back(arguments[i]);
+        }
+    }
+    arguments = std::move(rest);
+    return std::nullopt;
+}
+
+std::string hex(std::string_view bytes) {
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (const char c : bytes) {
+        text += kDigits[static_cast<unsigned char>(c) >> 4];
+        text += kDigits[static_cast<unsigned char>(c) & 15];
+    }
+    return text;
+}
+
+int writePaymentList(const tools::Tool& tool, Session& session, const fs::path& file) {
+    const PaymentList list = session.payments();
+    try {
+        writePayments(list, file);
+    } catch (const Failure& failure) {
+        return tool.fail(failure.what());
+    }
+    for (const std::string& problem : list.problems)
+        std::cerr << "tovask-console: " << problem << "\n";
+    std::cout << "wrote " << list.payments.size() << " payments to " << file.string() << " and "
+              << byGroupPath(file).string() << "\n";
+    return list.problems.empty() ? tools::kExitDone : tools::kExitFindings;
+}
+
+int serve(const tools::Tool& tool, Session& session, const fs::path& paymentsFile) {
+    HttpServer::Settings settings;
+    settings.port = options.port.value_or(0);
+    settings.token = hex(os::secureRandomBytes(16));
+    std::optional<Routes> routes;
+    std::optional<HttpServer> server;
+    try {
+        server.emplace(settings, [&routes](const HttpRequest& request, HttpServer::Reply reply) {
+            (*routes)(request, reply);
+        });
+    } catch (const Failure& failure) {
+        return tool.fail(failure.what());
+    }
+    Monitor monitor(session, paymentsFile,
+                    [&server](std::string state) { server->publish(std::move(state)); });
+    routes.emplace(monitor, settings.token);
+    std::cout << server->address() << std::endl;
+    for (const DataFolder& folder : session.folders())
+        std::cout << "watching " << folder.path.string() << "\n";
+    std::cout << "payment list: " << paymentsFile.string() << "\nCtrl+C ends the console."
+              << std::endl;
+    if (options.browser && !os::openInBrowser(server->address()))
+        std::cerr << "tovask-console: no browser could be opened: open the address above\n";
+    server->run();
+    return tools::kExitDone;
+}
+
+int work(const tools::Tool& tool, const tools::CommandLine& line) {
+    if (line.names.empty())
+        return tool.fail("name at least one folder\n" + std::string(kUsage));
+    if (line.folder && !options.payments)
+        return tool.fail("--out goes with --payments");
+    try {
+        Session session(line.names);
+        if (options.payments)
+            return writePaymentList(tool, session, line.folder.value_or("payments.csv"));
+        return serve(tool, session, line.names.front() / "payments.csv");
+    } catch (const Failure& failure) {
+        return tool.fail(failure.what());
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const tools::Tool tool{"tovask-console", "--out", kUsage};
+    std::vector<char*> arguments(argv, argv + argc);
+    if (const auto wrong = takeOptions(arguments))
+        return tool.fail(*wrong + "\n" + kUsage);
+    return tool.run(static_cast<int>(arguments.size()), arguments.data(), work);
+}
