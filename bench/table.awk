@@ -1,6 +1,6 @@
 # Turns the figures of one ./bench run into the table of figures, budgets and verdicts.
 # Input: the CSV of bench_logic (medians of its repetitions), then the "name value" lines of
-# bench_window and of bench/report/measure. Output: a Markdown table. Rows marked "info" have no
+# bench_window, of bench/report/measure and of bench_console. Output: a Markdown table. Rows marked "info" have no
 # budget of their own: they show the same step at a subject's pace, 20 ms after the last input,
 # with cold caches.
 
@@ -85,6 +85,11 @@ END {
     measured("reading_error_ms", "end of a 10-second reading time against a monotonic clock (worst of 3)", 20, "ms", "within ± 20 ms", 1)
     measured("report_sample_s", "tovask-report on the bundled sample (the two pilot runs), start to end", 2, "s", "≤ 2 s", 0)
     measured("report_session_s", "tovask-report on 30 subjects × 100 problems played by tovask-script, start to end", 2, "s", "≤ 2 s", 0)
+    measured("console_event_median_ms", "event in the shared folder to the console's page (server-sent event), 60 PCs", 1000, "ms", "≤ 1000 ms", 0)
+    measured("console_event_p95_ms", "the same, 95th percentile", 1000, "ms", "≤ 1000 ms", 0)
+    measured("console_cpu_percent", "the console's CPU share of one core while 60 PCs run", 5, "%", "≤ 5 %", 0)
+    if ("console_peak_memory_mb" in window)
+        printf "| %s | %.3g MB | (info) | info |\n", "the console's peak resident memory, 60 PCs", window["console_peak_memory_mb"]
     info("AllocationSlider_Change_Paced", "AllocationSlider_Change, headless, single side, at a subject's pace", "µs")
     info("Stage3_Click/paced:1", "stage-3 click presenting a problem, headless, at a subject's pace", "µs")
     wine("win32_startup_median_ms", "process start to the first paint of the parameter screen, Win32 window under Wine", "%.3g", "ms")

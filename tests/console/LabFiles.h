@@ -97,6 +97,8 @@ public:
         clock.steady += d;
     }
     const std::filesystem::path& results() const { return results_; }
+    // The problem shown last.
+    int problem() const { return shown_; }
 
     RunClock clock;
     std::string started = "2024-03-05T14:00:00.000+01:00";

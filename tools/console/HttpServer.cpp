@@ -86,12 +86,12 @@ public:
 
     void listen() {
         const auto loopback = net::ip::make_address_v4("127.0.0.1");
-        const bool fixed = settings_.port != 0;
+        const bool fixed = settings_.port.has_value();
         const int tries = fixed ? 1 : settings_.tries;
         beast::error_code ec;
         for (int i = 0; i < tries; ++i) {
             const auto port =
-                fixed ? settings_.port : static_cast<std::uint16_t>(settings_.firstPort + i);
+                fixed ? *settings_.port : static_cast<std::uint16_t>(settings_.firstPort + i);
             acceptor_.close(ec);
             acceptor_.open(tcp::v4(), ec);
 #ifndef _WIN32
@@ -108,7 +108,7 @@ public:
                 return;
             }
         }
-        throw Failure(fixed ? "cannot listen on 127.0.0.1:" + std::to_string(settings_.port) +
+        throw Failure(fixed ? "cannot listen on 127.0.0.1:" + std::to_string(*settings_.port) +
                                   ": " + ec.message()
                             : "cannot listen on any port of 127.0.0.1 from " +
                                   std::to_string(settings_.firstPort) + " to " +

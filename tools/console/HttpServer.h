@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tovask::console {
@@ -32,7 +33,9 @@ public:
     using Handler = std::function<void(const HttpRequest&, Reply)>;
 
     struct Settings {
-        std::uint16_t port = 0; // 0: the first free one of firstPort .. firstPort + tries - 1
+        // The port; 0 for one the system chooses; none for the first free one of firstPort ..
+        // firstPort + tries - 1.
+        std::optional<std::uint16_t> port;
         std::uint16_t firstPort = 8350;
         int tries = 20;
         std::string token;

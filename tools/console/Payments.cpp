@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <system_error>
+#include <tuple>
 
 namespace tovask::console {
 
@@ -86,12 +87,16 @@ LoggedRun readLoggedRun(const fs::path& log) {
     return run;
 }
 
-// The colour names of a side as the subject saw them: a pair in colour order, joined by word 19.
-std::string groupNames(const WordTable& words, const std::vector<int>& groups) {
-    std::string text;
-    for (std::size_t i = 0; i < groups.size(); ++i)
-        text += (i > 0 ? words.words[19] : "") + words.words[36 + groups[i]];
-    return text;
+// The colour names of the two sides of a problem of a known type as the subject saw them: a
+// pair in colour order, joined by word 19.
+std::pair<std::string, std::string> sideNames(const WordTable& words, double pt) {
+    const Sides sides = sidesOf(pt).value_or(Sides{});
+    const auto name = [&words](int group) {
+        return words.words[static_cast<std::size_t>(36 + group)];
+    };
+    return {name(sides.one), isPairType(pt)
+                                 ? name(sides.two[0]) + words.words[19] + name(sides.two[1])
+                                 : name(sides.two[0])};
 }
 
 std::string parameterOf(const LoggedRun& run, std::string_view name) {
@@ -131,20 +136,16 @@ PaymentList collectPayments(const std::vector<DataFolder>& folders, const Planne
             payment.unitsTwo = run.playedOut->unitsTwo;
             payment.moneyOne = run.playedOut->moneyOne;
             payment.moneyTwo = run.playedOut->moneyTwo;
+            // The type of the task as it was shown; 0 (no type) when it never was.
             const auto type = run.types.find(payment.task);
-            const auto sides = type == run.types.end() ? std::nullopt : sidesOf(type->second);
+            const double pt = type == run.types.end() ? 0 : type->second;
             const WordTable* words = colours.of(folder.path, parameterOf(run, logged::kLanguage));
-            if (!sides)
+            if (!isKnownType(pt))
                 list.problems.push_back(log.string() + ": the task played out, " +
                                         std::to_string(payment.task) +
                                         ", was never shown: its colour groups are not known");
-            if (sides && words) {
-                payment.sideOneGroups = groupNames(*words, {sides->one});
-                payment.sideTwoGroups =
-                    groupNames(*words, isPairType(type->second)
-                                           ? std::vector<int>{sides->two[0], sides->two[1]}
-                                           : std::vector<int>{sides->two[0]});
-            }
+            else if (words)
+                std::tie(payment.sideOneGroups, payment.sideTwoGroups) = sideNames(*words, pt);
             list.payments.push_back(std::move(payment));
         }
     }

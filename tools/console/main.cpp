@@ -93,7 +93,7 @@ int writePaymentList(const tools::Tool& tool, Session& session, const fs::path& 
 
 int serve(const tools::Tool& tool, Session& session, const fs::path& paymentsFile) {
     HttpServer::Settings settings;
-    settings.port = options.port.value_or(0);
+    settings.port = options.port;
     settings.token = hex(os::secureRandomBytes(16));
     std::optional<Routes> routes;
     std::optional<HttpServer> server;

@@ -67,7 +67,7 @@
 
   function aliveText(run) {
     const seconds = since(run.seconds_since_alive);
-    if (seconds === null) return run.phase === 'not started' ? '' : 'none';
+    if (seconds === null) return run.phase === 'not started' || run.phase === 'played out' || run.phase === 'closed early' ? '' : 'none';
     return Math.floor(seconds) + ' s ago';
   }
 
