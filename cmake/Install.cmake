@@ -4,7 +4,7 @@
 # folder with data/ in it; everything else only points there:
 #
 #   <prefix>/lib/tovask/            tovask, tovask-script, tovask-check, tovask-recover,
-#                                   tovask-report
+#                                   tovask-report, tovask-console
 #   <prefix>/lib/tovask/data/       word files, logo, sample problem files; results land here
 #   <prefix>/bin/                   links to the programs (they resolve the link to find data/)
 #   <prefix>/share/applications/tovask.desktop     the menu entry
@@ -34,7 +34,7 @@ else()
 endif()
 
 set(tovask_programs "")
-foreach(program tovask tovask-script tovask-check tovask-recover tovask-report)
+foreach(program tovask tovask-script tovask-check tovask-recover tovask-report tovask-console)
     if(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION ${TOVASK_APP_DIR})
         list(APPEND tovask_programs ${program})
