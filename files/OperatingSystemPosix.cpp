@@ -123,12 +123,19 @@ std::optional<std::string> firstLine(const std::string& path) {
 
 } // namespace
 
-std::optional<std::string> processStart(std::uint64_t id) {
+std::string machineId() {
+    for (const char* file : {"/etc/machine-id", "/var/lib/dbus/machine-id"})
+        if (const auto id = firstLine(file); id && !id->empty())
+            return *id;
+    return {};
+}
+
+ProcessStart processStart(std::uint64_t id) {
+    using State = ProcessStart::State;
     const std::string folder = "/proc/" + std::to_string(id);
     const auto stat = firstLine(folder + "/stat");
     if (!stat)
-        return ::access(folder.c_str(), F_OK) == 0 ? std::optional<std::string>("unknown")
-                                                   : std::nullopt;
+        return {::access(folder.c_str(), F_OK) == 0 ? State::Unknowable : State::Gone, {}};
     // After the name (which may hold blanks and parentheses) come field 3, the state, and
     // field 22, the start in clock ticks since the boot. A zombie has ended already.
     const std::size_t nameEnd = stat->rfind(')');
@@ -138,11 +145,11 @@ std::optional<std::string> processStart(std::uint64_t id) {
     for (int n = 4; n <= 22 && fields >> field; ++n) {
     }
     if (state == "Z" || state == "X")
-        return std::nullopt;
+        return {State::Gone, {}};
     const auto boot = firstLine("/proc/sys/kernel/random/boot_id");
     if (nameEnd == std::string::npos || !fields || !boot)
-        return std::string("unknown");
-    return *boot + "/" + field;
+        return {State::Unknowable, {}};
+    return {State::Running, *boot + "/" + field};
 }
 
 } // namespace tovask::os
