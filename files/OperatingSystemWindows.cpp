@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <bcrypt.h>
+#include <shellapi.h>
+
 #include <ctime>
 #include <string>
 #include <system_error>
@@ -152,6 +155,25 @@ ProcessStart processStart(std::uint64_t id) {
                                 created.dwLowDateTime)};
     CloseHandle(process);
     return start;
+}
+
+std::string secureRandomBytes(std::size_t count) {
+    std::string bytes(count, '\0');
+    const NTSTATUS status =
+        BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(bytes.data()), static_cast<ULONG>(count),
+                        BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    if (status < 0)
+        throw std::system_error(static_cast<int>(status), std::system_category());
+    return bytes;
+}
+
+bool openInBrowser(const std::string& address) {
+    const std::wstring wide =
+        std::filesystem::path(std::u8string(address.begin(), address.end())).wstring();
+    // ShellExecuteW gives a value above 32 when it started the program.
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
 }
 
 } // namespace tovask::os
