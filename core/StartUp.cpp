@@ -27,16 +27,16 @@ void Experiment::Experiment_Load() {
     TreatmentVal.addItem("2");
     Stage = 0;
     KeyArmed = 0;
+    StartSession();
 }
 
-// A number of seconds typed on the parameter screen: a whole number of at least 1, since a
-// countdown only ends when it reaches exactly 0.
+// A number of seconds typed on the parameter screen.
 std::int16_t Experiment::Seconds(const ui::TextBox& box, const std::string& what) {
-    const auto value = parseNumber(box.text());
-    if (!value || roundHalfEven(*value) < 1 || roundHalfEven(*value) > 32767)
+    const auto seconds = wholeSeconds(box.text());
+    if (!seconds)
         throw Failure(what + " \"" + box.text() +
                       "\" is not usable: type a whole number of seconds from 1 to 32767.");
-    return toInteger(*value);
+    return *seconds;
 }
 
 // The click that starts the run. Everything is read and checked before the window changes, so
@@ -67,7 +67,7 @@ void Experiment::StageZero() {
     const auto now = clock_.wallClock();
     lock_ = std::make_unique<RunLock>(
         dataFilePath(services_.programFolder(), "out", dataFileName, subjectNo),
-        isoTime(now, clock_.utcOffset(now)));
+        isoTime(now, clock_.utcOffset(now)), computer_);
 
     TARVlogo.setVisible(true);
     TARVlogo.setTop(IntScaleFactor * 4000);
@@ -103,6 +103,7 @@ void Experiment::StageZero() {
     pn = static_cast<std::int16_t>(problems.count + 1);
     StartRunLog();
     Stage = 1;
+    StartSignOfLife();
 
     Continue.setCaption(Words[18]);
     PlayingOutFrame.setCaption(Words[35]);

@@ -38,6 +38,7 @@ enum class Property {
 };
 
 class Control;
+class Timer;
 
 class ControlObserver {
 public:
@@ -226,9 +227,15 @@ public:
     void add(Control& c) { controls_.push_back(&c); }
     Control* find(const std::string& name) const;
 
+    // Timers that belong to the window but to none of its controls: the bindings run them like
+    // the timers among the controls, and nothing that lists the controls shows them.
+    const std::vector<Timer*>& backgroundTimers() const { return backgroundTimers_; }
+    void addBackgroundTimer(Timer& t) { backgroundTimers_.push_back(&t); }
+
 private:
     std::string caption_;
     std::vector<Control*> controls_;
+    std::vector<Timer*> backgroundTimers_;
 };
 
 class PictureBox : public Control {
