@@ -124,14 +124,4 @@ std::string secureRandomBytes(std::size_t count);
 // browser could be started.
 bool openInBrowser(const std::string& address);
 
-// count bytes from the operating system's cryptographically secure generator (Linux: getrandom;
-// Windows: BCryptGenRandom), for secrets such as the session console's token. Throws
-// std::system_error when the system cannot give them.
-std::string secureRandomBytes(std::size_t count);
-
-// Opens the address in the user's default web browser and returns at once (Linux: xdg-open,
-// its output kept off ours; Windows: the shell's default for the address). False when no
-// browser could be started.
-bool openInBrowser(const std::string& address);
-
 } // namespace tovask::os

@@ -194,42 +194,4 @@ bool openInBrowser(const std::string& address) {
     return true;
 }
 
-std::string secureRandomBytes(std::size_t count) {
-    std::string bytes(count, '\0');
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::getrandom(bytes.data() + done, count - done, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            fail(errno);
-        done += static_cast<std::size_t>(n);
-    }
-    return bytes;
-}
-
-bool openInBrowser(const std::string& address) {
-    // xdg-open may stay until the browser ends, and a browser writes to its output: it gets
-    // none of ours, and a thread of its own waits for it so that it leaves no zombie.
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::string program = "xdg-open";
-    std::string argument = address;
-    char* arguments[] = {program.data(), argument.data(), nullptr};
-    pid_t child = 0;
-    const int error = ::posix_spawnp(&child, program.c_str(), &actions, nullptr, arguments, environ);
-    ::posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return false;
-    std::thread([child] {
-        int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
-    return true;
-}
-
 } // namespace tovask::os

@@ -34,37 +34,38 @@ constexpr const char* kUsage =
     "file could not be read.\n";
 
 struct Options {
-    std::optional<std::uint16_t> port;
     bool browser = true;
     bool payments = false;
 };
 Options options;
 
-// Takes the console's own options out of the command line; the rest is the tools' common one.
-std::optional<std::string> takeOptions(std::vector<char*>& arguments) {
-    std::vector<char*> rest;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string_view arg = arguments[i];
-        if (i > 0 && arg == "--no-browser") {
+// Takes the console's switches out of the command line; the rest is the tools' common one.
+void takeSwitches(std::vector<char*>& arguments) {
+    std::erase_if(arguments, [first = arguments.front()](char* argument) {
+        const std::string_view arg = argument;
+        if (argument == first)
+            return false;
+        if (arg == "--no-browser")
             options.browser = false;
-        } else if (i > 0 && arg == "--payments") {
+        else if (arg == "--payments")
             options.payments = true;
-        } else if (i > 0 && arg == "--port") {
-            if (i + 1 == arguments.size())
-                return "--port needs a number";
-            const std::string_view number = arguments[++i];
-            std::uint16_t port = 0;
-            const auto [end, error] =
-                std::from_chars(number.data(), number.data() + number.size(), port);
-            if (error != std::errc() || end != number.data() + number.size())
-                return "--port needs a number from 0 to 65535, not \"" + std::string(number) + "\"";
-            options.port = port;
-        } else {
-            rest.push_back(arguments[i]);
-        }
-    }
-    arguments = std::move(rest);
-    return std::nullopt;
+        else
+            return false;
+        return true;
+    });
+}
+
+// The port of --port, when given: a number from 0 to 65535.
+std::optional<std::uint16_t> portOf(const tools::CommandLine& line, std::string& error) {
+    const auto given = line.values.find("--port");
+    if (given == line.values.end())
+        return std::nullopt;
+    const std::string& text = given->second;
+    std::uint16_t port = 0;
+    const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), port);
+    if (failed != std::errc() || end != text.data() + text.size() || text.empty())
+        error = "--port needs a number from 0 to 65535, not \"" + text + "\"";
+    return port;
 }
 
 std::string hex(std::string_view bytes) {
@@ -91,9 +92,10 @@ int writePaymentList(const tools::Tool& tool, Session& session, const fs::path& 
     return list.problems.empty() ? tools::kExitDone : tools::kExitFindings;
 }
 
-int serve(const tools::Tool& tool, Session& session, const fs::path& paymentsFile) {
+int serve(const tools::Tool& tool, Session& session, const fs::path& paymentsFile,
+          std::optional<std::uint16_t> port) {
     HttpServer::Settings settings;
-    settings.port = options.port;
+    settings.port = port;
     settings.token = hex(os::secureRandomBytes(16));
     std::optional<Routes> routes;
     std::optional<HttpServer> server;
@@ -123,11 +125,15 @@ int work(const tools::Tool& tool, const tools::CommandLine& line) {
         return tool.fail("name at least one folder\n" + std::string(kUsage));
     if (line.folder && !options.payments)
         return tool.fail("--out goes with --payments");
+    std::string wrongPort;
+    const auto port = portOf(line, wrongPort);
+    if (!wrongPort.empty())
+        return tool.fail(wrongPort);
     try {
         Session session(line.names);
         if (options.payments)
             return writePaymentList(tool, session, line.folder.value_or("payments.csv"));
-        return serve(tool, session, line.names.front() / "payments.csv");
+        return serve(tool, session, line.names.front() / "payments.csv", port);
     } catch (const Failure& failure) {
         return tool.fail(failure.what());
     }
@@ -136,9 +142,10 @@ int work(const tools::Tool& tool, const tools::CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const tools::Tool tool{"tovask-console", "--out", kUsage};
+    static constexpr std::string_view kValueOptions[] = {"--port"};
+    const tools::Tool tool{"tovask-console",      "--out",      kUsage, tools::kExitDone,
+                           tools::kExitCannotRun, kValueOptions};
     std::vector<char*> arguments(argv, argv + argc);
-    if (const auto wrong = takeOptions(arguments))
-        return tool.fail(*wrong + "\n" + kUsage);
+    takeSwitches(arguments);
     return tool.run(static_cast<int>(arguments.size()), arguments.data(), work);
 }
