@@ -48,8 +48,7 @@ public:
               std::pair{logged::kTreatment, std::string("1")},
               std::pair{logged::kReadingTime, std::string("10")},
               std::pair{logged::kWaitingTime, std::string("3")},
-              std::pair{logged::kProblemCount, std::to_string(problems)},
-              std::pair{logged::kComputer, pc_}})
+              std::pair{logged::kProblemCount, std::to_string(problems)}})
             record(0, logged::kParameter, std::nullopt, value, std::string(name));
         beat(1, 0);
     }

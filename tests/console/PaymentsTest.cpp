@@ -41,7 +41,11 @@ TEST(ConsolePayments, ARowPerRunPlayedOutWithTheColourNamesItsSubjectSaw) {
         if (std::setlocale(LC_ALL, name) != nullptr)
             break;
     const console::PaymentList list = console::collectPayments(
-        {{folder.data(), ""}}, [](const console::DataFolder&, const std::string&) { return "?"; });
+        {{folder.data(),
+          ""}}, // The plan's PCs, numbered as a lab numbers them: PC2 comes before PC10.
+        [](const console::DataFolder&, const std::string& file) {
+            return file == "01" ? "PC10" : "PC" + file.substr(1);
+        });
     const std::string csv = console::paymentsCsv(list);
     const std::string byGroup = console::paymentsByGroupCsv(list);
     std::setlocale(LC_ALL, "C");

@@ -43,7 +43,7 @@ class SharedFolder:
                 f.write(problem_file(problems))
 
     def read(self, name):
-        with open(os.path.join(self.data, name), encoding="utf-8") as f:
+        with open(os.path.join(self.data, name), encoding="utf-8", newline="") as f:
             return f.read()
 
     def remove(self):
@@ -105,6 +105,8 @@ class Console:
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
+        self.process.stdout.close()
+        self.process.stderr.close()
 
 
 def rows_by_pc(state):
@@ -120,7 +122,7 @@ class ScriptedPc:
         self.pc = pc
         self.process = subprocess.Popen(command + ["--program-dir", program_folder, "--pc", pc, "-"],
                                         stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.PIPE, text=True, bufsize=1)
+                                        stderr=subprocess.DEVNULL, text=True, bufsize=1)
         self.lock = threading.Lock()
         self.idle = True
 
@@ -138,11 +140,17 @@ class ScriptedPc:
                 pass
             self.process.kill()
         self.process.wait()
+        if not self.process.stdin.closed:
+            try:
+                self.process.stdin.close()
+            except OSError:
+                pass
 
 
 class Lab:
     """Scripted PCs on one shared folder, kept going by a feeder that lets real time pass on
-    each one that is neither stopped nor killed."""
+    each one that is neither stopped nor killed: a second at a time, the interval at which a
+    run's session watch looks for requests and shows its sign of life."""
 
     def __init__(self, command, program_folder, pcs):
         self.pcs = {pc: ScriptedPc(command, program_folder, pc) for pc in pcs}
@@ -156,10 +164,10 @@ class Lab:
             for pc, run in list(self.pcs.items()):
                 if pc not in self.stopped and run.process.poll() is None:
                     try:
-                        run.send("wait 400")
+                        run.send("wait 1000")
                     except (BrokenPipeError, OSError):
                         self.stopped.add(pc)
-            time.sleep(0.4)
+            time.sleep(1.0)
 
     def send(self, pcs, *lines):
         for pc in pcs:

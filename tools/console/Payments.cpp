@@ -127,9 +127,7 @@ PaymentList collectPayments(const std::vector<DataFolder>& folders, const Planne
             Payment payment;
             payment.folder = folder.label;
             payment.inputDataFile = parameterOf(run, logged::kDataFileText);
-            payment.pc = parameterOf(run, logged::kComputer);
-            if (payment.pc.empty())
-                payment.pc = plannedPc(folder, payment.inputDataFile);
+            payment.pc = plannedPc(folder, payment.inputDataFile);
             payment.resultsFile = results;
             payment.task = run.playedOut->pn;
             payment.unitsOne = run.playedOut->unitsOne;

@@ -14,7 +14,7 @@ namespace tovask::console {
 
 struct Payment {
     std::string folder; // the data folder's label
-    std::string pc;     // as the run recorded it in session mode; empty otherwise
+    std::string pc;     // the plan's PC of its input data file; empty without one
     std::string inputDataFile;
     std::string resultsFile; // the name: "out01.001"
     int task = 0;
@@ -34,8 +34,8 @@ struct PaymentList {
 };
 
 // Reads every run log of the folders (out<text>.<digits>.log; logs kept from earlier runs are
-// left out). A run that did not record its PC takes the one plannedPc gives for its folder and
-// input data file (the session plan's), or none.
+// left out). A run's PC is the one plannedPc gives for its folder and input data file (the
+// session plan's): a log does not name its PC.
 using PlannedPc = std::function<std::string(const DataFolder&, const std::string& inputDataFile)>;
 PaymentList collectPayments(const std::vector<DataFolder>& folders, const PlannedPc& plannedPc);
 

@@ -218,6 +218,7 @@ void RunWatch::readSignOfLife(Clock::time_point now) {
     }
     if (!read)
         return;
+    pc_ = read->pc;
     if (!life_ || life_->beat != read->beat || life_->started != read->started) {
         beatSeenAt_ = now;
         readingSeenAt_ = now;
@@ -240,6 +241,8 @@ void RunWatch::readLock(Clock::time_point now, const std::string& machineId) {
         if (text != lockText_) {
             lockText_ = std::move(text);
             lock_ = parseLockHolder(lockText_);
+            if (lock_)
+                pc_ = lock_->host;
         }
     } catch (const Failure&) {
         return; // removed just now
@@ -275,12 +278,9 @@ std::string RunWatch::started() const {
 }
 
 std::string RunWatch::pc() const {
-    if (const auto computer = parameters_.find(std::string(logged::kComputer));
-        computer != parameters_.end())
-        return computer->second;
     if (life_)
         return life_->pc;
-    return lock_ ? lock_->host : std::string();
+    return lock_ ? lock_->host : pc_;
 }
 
 RunRow RunWatch::row(Clock::time_point now, std::optional<double> sessionCycleMs) const {
@@ -411,12 +411,10 @@ RunRow RunWatch::row(Clock::time_point now, std::optional<double> sessionCycleMs
     const bool messageOpen = going && life_ && life_->messageOpen;
     if (messageOpen)
         row.warnings.push_back("a message is open on this PC");
-    // Silence counts only for a run that shows a sign of life (one of a lab session) while it
-    // holds its files; a message box pauses the beats.
-    const bool sessionMode = beatSeenAt_ || parameters_.contains(std::string(logged::kComputer));
-    if (going && sessionMode && !messageOpen && (lockPresent_ || life_)) {
-        const double silent = secondsBetween(
-            beatSeenAt_.value_or(std::max(firstSeen_, startedAt_.value_or(firstSeen_))), now);
+    // Silence counts only for a run that has shown a sign of life (one of a lab session) while
+    // it holds its files; a message box pauses the beats.
+    if (going && beatSeenAt_ && !messageOpen && (lockPresent_ || life_)) {
+        const double silent = secondsBetween(*beatSeenAt_, now);
         if (silent > duration<double>(kSilentAfter).count())
             row.warnings.push_back("silent for " + std::to_string(static_cast<int>(silent)) + " s");
     }

@@ -82,7 +82,7 @@ public:
     const std::vector<double>& cycles() const { return cycles_; }
     // The run's start as its lock and its sign of life hold it; empty when not known.
     std::string started() const;
-    // The PC named by the run's own files; empty when none names it.
+    // The PC its sign of life or its lock names, or named last; empty when none did.
     std::string pc() const;
     const std::filesystem::path& resultsFile() const { return resultsFile_; }
     // The lock's holder while it holds the files, and whether its run still goes on.
@@ -129,6 +129,7 @@ private:
     std::optional<Clock::time_point> lockGoneSince_;
 
     bool requestPresent_ = false;
+    std::string pc_; // as the sign of life or the lock named it last
 };
 
 } // namespace tovask::console

@@ -245,6 +245,9 @@ Session::Released Session::release(int hold, const std::optional<std::vector<std
                 result.notReleased.emplace_back(row.id, waiting);
             continue;
         }
+        // Every run waiting means those not yet asked; a run chosen by name is asked again.
+        if (!chosen && row.releaseSent)
+            continue;
         RunWatch& watch = *run->second.watch;
         const std::string started = watch.started();
         if (started.empty()) {

@@ -46,8 +46,8 @@ public:
     // The payment list of the folders' run logs, as they are now.
     PaymentList payments();
 
-    // Writes a request to release each run chosen (by id or results file name; every run when
-    // nothing is chosen) that waits at the hold point. Gives the ids of the runs asked, and for
+    // Writes a request to release each run chosen (by id or results file name; when nothing is
+    // chosen, every run that has not been asked yet) that waits at the hold point. Gives the ids of the runs asked, and for
     // each run chosen that is not, why.
     struct Released {
         std::vector<std::string> released;

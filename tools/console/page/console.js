@@ -56,13 +56,12 @@
     return '';
   }
 
-  function stageCell(run) {
-    const td = cell('td', run.stage_text);
+  function stageText(run) {
+    let text = run.stage_text;
     if (run.phase === 'reading' && run.reading_left !== null) {
-      td.textContent = 'reading, ' + Math.max(0, Math.floor(run.reading_left - (Date.now() - receivedAt) / 1000)) + ' s left';
+      text = 'reading, ' + Math.max(0, Math.floor(run.reading_left - (Date.now() - receivedAt) / 1000)) + ' s left';
     }
-    if (run.release_sent) td.appendChild(cell('span', ' · release sent', 'release-sent'));
-    return td;
+    return run.release_sent ? text + ' · release sent' : text;
   }
 
   function aliveText(run) {
@@ -71,42 +70,77 @@
     return Math.floor(seconds) + ' s ago';
   }
 
+  // The rows stay the same elements from one state to the next (a ticked box, the mouse over a
+  // row); only what changed is written.
+  const rowsById = new Map();
+  const cellClasses = ['', '', '', '', 'stage', 'number', 'number', 'number', 'number', 'warnings'];
+
+  function makeRow(run) {
+    const tr = document.createElement('tr');
+    const select = cell('td', null, 'select');
+    let box = null;
+    if (run.results_file !== '') {
+      box = document.createElement('input');
+      box.type = 'checkbox';
+      box.addEventListener('change', () => {
+        if (box.checked) selected.add(run.id); else selected.delete(run.id);
+        tr.classList.toggle('selected', box.checked);
+        drawButtons();
+      });
+      select.appendChild(box);
+    }
+    tr.appendChild(select);
+    const cells = cellClasses.map((className) => tr.appendChild(cell('td', null, className)));
+    return { tr: tr, box: box, cells: cells };
+  }
+
+  function setText(element, text) {
+    if (element.textContent !== text) element.textContent = text;
+  }
+
   function drawRuns() {
     const body = $('runs').tBodies[0];
-    const rows = [];
+    const ids = new Set();
+    let previous = null;
     for (const run of state.runs) {
-      const tr = cell('tr', null, rowClass(run));
-      const select = cell('td', null, 'select');
-      if (run.results_file !== '') {
-        const box = document.createElement('input');
-        box.type = 'checkbox';
-        box.checked = selected.has(run.id);
-        box.title = 'Select ' + (run.pc || run.results_file);
-        box.addEventListener('change', () => {
-          if (box.checked) selected.add(run.id); else selected.delete(run.id);
-          drawButtons();
-          tr.classList.toggle('selected', box.checked);
-        });
-        select.appendChild(box);
-        if (box.checked) tr.classList.add('selected');
+      ids.add(run.id);
+      let row = rowsById.get(run.id);
+      if (!row || (row.box === null) !== (run.results_file === '')) {
+        if (row) row.tr.remove();
+        row = makeRow(run);
+        rowsById.set(run.id, row);
       }
-      tr.dataset.id = run.id;
-      tr.appendChild(select);
-      tr.appendChild(cell('td', run.pc || '(PC not known)'));
-      tr.appendChild(cell('td', run.input_data_file + (run.folder ? ' · ' + run.folder : '')));
-      tr.appendChild(cell('td', run.language));
-      tr.appendChild(cell('td', run.treatment));
-      tr.appendChild(stageCell(run));
-      tr.appendChild(cell('td', clock(since(run.seconds_on_problem)), 'number'));
+      const place = previous ? previous.nextSibling : body.firstChild;
+      if (place !== row.tr) body.insertBefore(row.tr, place);
+      previous = row.tr;
+      const className = rowClass(run) + (selected.has(run.id) ? ' selected' : '');
+      if (row.tr.className !== className) row.tr.className = className;
+      if (row.box) {
+        row.box.checked = selected.has(run.id);
+        row.box.title = 'Select ' + (run.pc || run.results_file);
+      }
       const ended = run.phase === 'played out' || run.phase === 'closed early' || run.phase === 'broke off';
-      tr.appendChild(cell('td', clock(ended ? run.seconds_since_start : since(run.seconds_since_start)), 'number'));
-      tr.appendChild(cell('td', run.median_decision_ms === null ? '' : (run.median_decision_ms / 1000).toFixed(1) + ' s', 'number'));
-      tr.appendChild(cell('td', aliveText(run), 'number'));
-      tr.appendChild(cell('td', run.warnings.join('; '), 'warnings'));
-      rows.push(tr);
+      const texts = [
+        run.pc || '(PC not known)',
+        run.input_data_file + (run.folder ? ' · ' + run.folder : ''),
+        run.language,
+        run.treatment,
+        stageText(run),
+        clock(since(run.seconds_on_problem)),
+        clock(ended ? run.seconds_since_start : since(run.seconds_since_start)),
+        run.median_decision_ms === null ? '' : (run.median_decision_ms / 1000).toFixed(1) + ' s',
+        aliveText(run),
+        run.warnings.join('; '),
+      ];
+      texts.forEach((text, i) => setText(row.cells[i], text));
+      row.cells[4].classList.toggle('release-sent', run.release_sent);
     }
-    body.replaceChildren(...rows);
-    const ids = new Set(state.runs.map((r) => r.id));
+    for (const [id, row] of rowsById) {
+      if (!ids.has(id)) {
+        row.tr.remove();
+        rowsById.delete(id);
+      }
+    }
     for (const id of Array.from(selected)) if (!ids.has(id)) selected.delete(id);
   }
 
