@@ -47,8 +47,8 @@ public:
     PaymentList payments();
 
     // Writes a request to release each run chosen (by id or results file name; when nothing is
-    // chosen, every run that has not been asked yet) that waits at the hold point. Gives the ids of the runs asked, and for
-    // each run chosen that is not, why.
+    // chosen, every run that has not been asked yet) that waits at the hold point. Gives the
+    // ids of the runs asked, and for each run chosen that is not, why.
     struct Released {
         std::vector<std::string> released;
         std::vector<std::pair<std::string, std::string>> notReleased; // id, why
