@@ -3,6 +3,7 @@
 // (ThrowOnError); the data checker collects every error and warning of a file.
 
 #include <string>
+#include <vector>
 
 namespace tovask {
 
@@ -38,6 +39,17 @@ class ThrowOnError : public Diagnostics {
 public:
     void error(const Location& where, const std::string& message) override;
     void warning(const Location&, const std::string&) override {}
+};
+
+// A reader's errors as "file:line:item: message", every one, for a tool that shows them and
+// goes on with what could be read; warnings are left out.
+class CollectErrors : public Diagnostics {
+public:
+    void error(const Location& where, const std::string& message) override {
+        errors.push_back(describe(where, message));
+    }
+    void warning(const Location&, const std::string&) override {}
+    std::vector<std::string> errors;
 };
 
 } // namespace tovask

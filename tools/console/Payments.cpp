@@ -21,18 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Collects the faults of a word file without stopping at them: the colour names are taken as
-// far as the file gives them.
-class CountErrors : public Diagnostics {
-public:
-    void error(const Location& where, const std::string& message) override {
-        if (first.empty())
-            first = describe(where, message);
-    }
-    void warning(const Location&, const std::string&) override {}
-    std::string first;
-};
-
 // The colour names of a language as the word files of the folder hold them; read once each.
 class ColourNames {
 public:
@@ -48,10 +36,11 @@ public:
         auto [at, inserted] = tables_.try_emplace(file.string());
         if (inserted) {
             try {
-                CountErrors errors;
+                // The colour names are taken as far as the file gives them.
+                CollectErrors errors;
                 at->second = readWordFile(file, errors);
-                if (!errors.first.empty())
-                    problems_.push_back(errors.first);
+                if (!errors.errors.empty())
+                    problems_.push_back(errors.errors.front());
             } catch (const Failure& failure) {
                 problems_.push_back(failure.what());
                 at->second.reset();

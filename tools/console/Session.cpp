@@ -25,16 +25,6 @@ bool samePc(std::string_view a, std::string_view b) {
     });
 }
 
-// Every report of a reader, as "file:line:item: message".
-class Collect : public Diagnostics {
-public:
-    void error(const Location& where, const std::string& message) override {
-        errors.push_back(describe(where, message));
-    }
-    void warning(const Location&, const std::string&) override {}
-    std::vector<std::string> errors;
-};
-
 bool going(const RunRow& row) {
     return !isOver(row.phase) && row.phase != Phase::NotStarted;
 }
@@ -86,7 +76,7 @@ void Session::readPlans() {
         if (!fs::exists(file, error))
             continue;
         plan.present = true;
-        Collect faults;
+        CollectErrors faults;
         SessionPlan read;
         try {
             read = parseSessionPlan(readFileBytes(file, "session plan"), file.string(), faults);
@@ -269,7 +259,7 @@ Session::Released Session::release(int hold, const std::optional<std::vector<std
 
 std::vector<std::string> Session::writePlan(const std::vector<PlanRow>& rows) {
     const std::string text = sessionPlanText(rows);
-    Collect faults;
+    CollectErrors faults;
     parseSessionPlan(text, std::string(SessionPlan::kFileName), faults);
     if (rows.empty())
         faults.errors.push_back("the plan names no PC");
