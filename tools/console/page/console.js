@@ -144,6 +144,18 @@
     for (const id of Array.from(selected)) if (!ids.has(id)) selected.delete(id);
   }
 
+  // Every PC on the screen: the rows get smaller as there are more, down to a size still easy
+  // to read (60 rows on a screen of 1080 lines), and back when the window grows.
+  function fitRows() {
+    const table = $('runs');
+    const rows = table.tBodies[0].rows.length;
+    if (rows === 0 || $('runs-view').hidden) return;
+    const top = table.tBodies[0].getBoundingClientRect().top + window.scrollY;
+    const room = window.innerHeight - top - $('folders').offsetHeight - 12;
+    const size = Math.max(10.5, Math.min(13, (room / rows - 1) / 1.2));
+    table.style.fontSize = size.toFixed(1) + 'px';
+  }
+
   function drawSummary() {
     const parts = state.summary.phases.map((p) => p.count + ' ' + p.phase);
     let text = state.summary.pcs + (state.summary.pcs === 1 ? ' PC' : ' PCs') + (parts.length ? ': ' + parts.join(' · ') : '');
@@ -194,6 +206,7 @@
     drawRuns();
     drawButtons();
     drawPlan();
+    fitRows();
     if (state.payments.count !== paymentsCount) {
       paymentsCount = state.payments.count;
       loadPayments();
@@ -319,7 +332,10 @@
 
   document.addEventListener('DOMContentLoaded', () => {
     for (const button of document.querySelectorAll('nav button')) {
-      button.addEventListener('click', () => show(button.dataset.view));
+      button.addEventListener('click', () => {
+        show(button.dataset.view);
+        fitRows();
+      });
     }
     for (const hold of [1, 2]) {
       $('release-all-' + hold).addEventListener('click', () => release(hold, 'all'));
@@ -336,6 +352,7 @@
     $('payments-csv').href = withToken('/payments.csv');
     $('payments-by-group-csv').href = withToken('/payments-by-group.csv');
     $('plan-form').addEventListener('submit', writePlan);
+    window.addEventListener('resize', fitRows);
     connect();
     window.setInterval(tick, 1000);
   });
