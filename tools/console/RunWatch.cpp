@@ -303,10 +303,25 @@ RunRow RunWatch::row(Clock::time_point now, std::optional<double> sessionCycleMs
     row.answered = answered_;
     row.releaseSent = requestPresent_;
     row.medianDecisionMs = median(decisionsMs_);
+    place(row, now);
+    name(row, brokeOff(now));
+    // A run that has ended shows how long it took.
+    if (startedAt_)
+        row.secondsSinceStart =
+            secondsBetween(*startedAt_, isOver(row.phase) ? lastEventAt_.value_or(now) : now);
+    if ((row.stage == 3 || row.stage == 4) && shownAt_ && row.phase == Phase::Problems)
+        row.secondsOnProblem = secondsBetween(*shownAt_, now);
+    if (beatSeenAt_)
+        row.secondsSinceAlive = secondsBetween(*beatSeenAt_, now);
+    warn(row, now);
+    estimate(row, sessionCycleMs);
+    return row;
+}
 
-    // Where the log says the run stands; the sign of life, when it is the same run's and not
-    // behind the log, says more (the stage the log does not record, the reading time left, the
-    // hold point waited at).
+// Where the log says the run stands; the sign of life, when it is the same run's and not behind
+// the log, says more: the stage the log does not record, the reading time left, the hold point
+// waited at.
+void RunWatch::place(RunRow& row, Clock::time_point now) const {
     int stage = 0, waitingAt = 0;
     if (playedOut_)
         stage = 9;
@@ -334,76 +349,74 @@ RunRow RunWatch::row(Clock::time_point now, std::optional<double> sessionCycleMs
                 0, life_->readingLeft - static_cast<int>(secondsBetween(*readingSeenAt_, now)));
     }
     row.stage = stage;
+    row.waitingAt = waitingAt;
+}
 
+// The phase of the run and the words for where it stands.
+void RunWatch::name(RunRow& row, bool broke) const {
     const std::string ofN = " of " + std::to_string(row.problems);
     const std::string k = std::to_string(row.problem);
-    const bool broke = brokeOff(now);
+    const int stage = row.stage.value_or(0);
     if (closed_) {
         row.phase = Phase::Closed;
         row.stageText = "window closed before the end";
-    } else if (playedOut_ || stage == 9) {
+        return;
+    }
+    if (playedOut_ || stage == 9) {
         row.phase = Phase::PlayedOut;
         row.stageText = "played out";
-    } else {
-        switch (stage) {
-        case 0:
-            row.phase = Phase::ParameterScreen;
-            row.stageText = "parameter screen";
-            break;
-        case 1:
-            row.phase = Phase::Instructions;
-            row.stageText = "files read, instructions not yet opened";
-            break;
-        case 11:
-            row.phase = waitingAt == 1 ? Phase::HoldOne : Phase::Reading;
-            row.stageText = waitingAt == 1 ? "waiting at hold point 1"
-                            : row.readingLeft
-                                ? "reading, " + std::to_string(*row.readingLeft) + " s left"
-                                : "reading";
-            break;
-        case 2:
-            row.phase = Phase::Problems;
-            row.stageText = "released, closing the instructions";
-            break;
-        case 3:
-        case 4:
-            row.phase = Phase::Problems;
-            row.stageText = "problem " + k + ofN;
-            break;
-        case 5:
-            row.phase = Phase::Problems;
-            row.stageText = "problem " + k + ofN + " answered";
-            break;
-        case 6:
-            row.phase = waitingAt == 2 ? Phase::HoldTwo : Phase::Problems;
-            row.stageText = waitingAt == 2
-                                ? "results written, waiting at hold point 2"
-                                : "all " + std::to_string(row.problems) + " problems answered";
-            break;
-        default:
-            row.phase = Phase::PlayingOut;
-            row.stageText = stage == 7 ? "released, about to choose the problem to pay"
-                                       : "choosing the problem to pay";
-        }
-        if (broke) {
-            row.phase = Phase::BrokeOff;
-            row.stageText = "broke off (" + row.stageText + ")";
-            waitingAt = 0;
-        }
+        return;
     }
-    row.waitingAt = waitingAt;
+    switch (stage) {
+    case 0:
+        row.phase = Phase::ParameterScreen;
+        row.stageText = "parameter screen";
+        break;
+    case 1:
+        row.phase = Phase::Instructions;
+        row.stageText = "files read, instructions not yet opened";
+        break;
+    case 11:
+        row.phase = row.waitingAt == 1 ? Phase::HoldOne : Phase::Reading;
+        row.stageText = row.waitingAt == 1 ? "waiting at hold point 1"
+                        : row.readingLeft
+                            ? "reading, " + std::to_string(*row.readingLeft) + " s left"
+                            : "reading";
+        break;
+    case 2:
+        row.phase = Phase::Problems;
+        row.stageText = "released, closing the instructions";
+        break;
+    case 3:
+    case 4:
+        row.phase = Phase::Problems;
+        row.stageText = "problem " + k + ofN;
+        break;
+    case 5:
+        row.phase = Phase::Problems;
+        row.stageText = "problem " + k + ofN + " answered";
+        break;
+    case 6:
+        row.phase = row.waitingAt == 2 ? Phase::HoldTwo : Phase::Problems;
+        row.stageText = row.waitingAt == 2
+                            ? "results written, waiting at hold point 2"
+                            : "all " + std::to_string(row.problems) + " problems answered";
+        break;
+    default:
+        row.phase = Phase::PlayingOut;
+        row.stageText = stage == 7 ? "released, about to choose the problem to pay"
+                                   : "choosing the problem to pay";
+    }
+    if (broke) {
+        row.phase = Phase::BrokeOff;
+        row.stageText = "broke off (" + row.stageText + ")";
+        row.waitingAt = 0;
+    }
+}
 
-    // A run that has ended shows how long it took.
-    if (startedAt_)
-        row.secondsSinceStart =
-            secondsBetween(*startedAt_, isOver(row.phase) ? lastEventAt_.value_or(now) : now);
-    if ((stage == 3 || stage == 4) && shownAt_ && row.phase == Phase::Problems)
-        row.secondsOnProblem = secondsBetween(*shownAt_, now);
-    if (beatSeenAt_)
-        row.secondsSinceAlive = secondsBetween(*beatSeenAt_, now);
-
+void RunWatch::warn(RunRow& row, Clock::time_point now) const {
     const bool going = !isOver(row.phase);
-    if (broke)
+    if (row.phase == Phase::BrokeOff)
         row.warnings.push_back(resultsWritten_ ? "broke off after its results file was written"
                                                : "broke off, no results file: run tovask-recover");
     if (!resultsFailed_.empty() && !resultsWritten_)
@@ -420,22 +433,23 @@ RunRow RunWatch::row(Clock::time_point now, std::optional<double> sessionCycleMs
     }
     if (!logProblem_.empty())
         row.warnings.push_back(logProblem_);
+}
 
-    // The time its remaining problems take at the pace of its own problems so far (of the
-    // whole session while it has too few), less what it spent on the one on the screen.
+// The time its remaining problems take at the pace of its own problems so far (of the whole
+// session while it has too few), less what it spent on the one on the screen.
+void RunWatch::estimate(RunRow& row, std::optional<double> sessionCycleMs) const {
     const bool beforeResults = row.phase == Phase::Instructions || row.phase == Phase::Reading ||
                                row.phase == Phase::HoldOne ||
-                               (row.phase == Phase::Problems && stage != 6);
+                               (row.phase == Phase::Problems && row.stage != 6);
     const std::optional<double> cycleMs = cycles_.size() >= 2 ? median(cycles_) : sessionCycleMs;
-    if (beforeResults && cycleMs && row.problems > 0) {
-        const double cycle = *cycleMs / 1000;
-        double left = (row.problems - answered_) * cycle;
-        if (row.secondsOnProblem)
-            left -= std::min(*row.secondsOnProblem, cycle);
-        left += row.readingLeft.value_or(0);
-        row.secondsLeft = std::max(0.0, left);
-    }
-    return row;
+    if (!beforeResults || !cycleMs || row.problems <= 0)
+        return;
+    const double cycle = *cycleMs / 1000;
+    double left = (row.problems - answered_) * cycle;
+    if (row.secondsOnProblem)
+        left -= std::min(*row.secondsOnProblem, cycle);
+    left += row.readingLeft.value_or(0);
+    row.secondsLeft = std::max(0.0, left);
 }
 
 } // namespace tovask::console

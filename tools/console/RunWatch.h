@@ -98,6 +98,12 @@ private:
     void readSignOfLife(Clock::time_point now);
     void readLock(Clock::time_point now, const std::string& machineId);
     bool brokeOff(Clock::time_point now) const;
+    // The parts of a row: where the run stands, its phase and words, its warnings, the time
+    // its problems still take.
+    void place(RunRow& row, Clock::time_point now) const;
+    void name(RunRow& row, bool broke) const;
+    void warn(RunRow& row, Clock::time_point now) const;
+    void estimate(RunRow& row, std::optional<double> sessionCycleMs) const;
 
     std::filesystem::path resultsFile_;
     Clock::time_point firstSeen_;
