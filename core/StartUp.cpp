@@ -47,16 +47,12 @@ void Experiment::StageZero() {
     const std::int16_t waitTime = Seconds(TimeToWait, "The time to wait");
     const std::int16_t readTime = Seconds(ReadTimeInput, "The reading time");
     const std::filesystem::path data = services_.programFolder() / "data";
-    std::filesystem::path wordFile;
-    if (Language.text() == "English")
-        wordFile = data / "english.wds";
-    if (Language.text() == "Italian")
-        wordFile = data / "italian.wds";
+    const std::string wordFile = wordFileName(Language.text());
     if (wordFile.empty())
         throw Failure("The language \"" + Language.text() +
                       "\" has no word file: choose English or Italian.");
     ThrowOnError stopAtError;
-    const WordTable words = readWordFile(wordFile, stopAtError);
+    const WordTable words = readWordFile(data / wordFile, stopAtError);
     const ProblemList problems =
         readProblemFile(dataFilePath(services_.programFolder(), "inp", dataFileName, subjectNo),
                         stopAtError, [this](int p, const Location&) {

@@ -22,8 +22,9 @@ using namespace tovask::check;
 
 constexpr const char* kUsage =
     "usage: tovask-check [--program-dir DIR] [FILE...]\n"
-    "Checks word files (*.wds) and problem files (inp*) without starting a run: the FILEs named,\n"
-    "or else every one in DIR/data (DIR: the folder that holds tovask-check). Lists each fault\n"
+    "Checks word files (*.wds), problem files (inp*) and the session plan (session.csv) without\n"
+    "starting a run: the FILEs named, or else every one in DIR/data (DIR: the folder that holds\n"
+    "tovask-check). Lists each fault\n"
     "as file:line:item: error|warning: message, and for each problem file a note on how many of\n"
     "its budget lines cross within each type.\n"
     "Exit status: 0 no error (warnings allowed), 1 errors found, 2 could not check.\n";
@@ -53,14 +54,17 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
     for (const fs::path& file : files) {
         const FileKind kind = kindOf(file);
         if (kind == FileKind::other) {
-            tool.fail(file.string() + " is neither a word file (*.wds) nor a problem file (inp*)");
+            tool.fail(file.string() + " is neither a word file (*.wds), a problem file (inp*) nor "
+                                      "a session plan (session.csv)");
             unchecked = true;
             continue;
         }
         try {
             const std::string bytes = readFileBytes(file, "file");
-            checks.push_back(kind == FileKind::words ? checkWordFile(bytes, file.string())
-                                                     : checkProblemFile(bytes, file.string()));
+            const auto check = kind == FileKind::words      ? checkWordFile
+                               : kind == FileKind::problems ? checkProblemFile
+                                                            : checkSessionPlan;
+            checks.push_back(check(bytes, file.string()));
         } catch (const Failure& failure) {
             tool.fail(failure.what());
             unchecked = true;
