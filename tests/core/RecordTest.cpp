@@ -244,7 +244,7 @@ TEST(RunRecord, ARunWhoseLogCannotBeCreatedDoesNotStart) {
 
         run.click();
         EXPECT_EQ(run.x.Stage, 1);
-        EXPECT_EQ(eventsNamed(run.log(), logged::kParameter).size(), 9u);
+        EXPECT_EQ(eventsOf<logread::Parameter>(run.log()).size(), 9u);
     }
 }
 
