@@ -63,6 +63,10 @@ std::vector<Crossings> crossingBudgetLines(const ProblemList& list);
 // file whose count differs; word files with errors are left out.
 void compareLanguages(std::vector<FileCheck>& files);
 
+// A run creates its log and its lock in the data folder and refuses to start where it cannot:
+// an error when no new file can be created there.
+std::optional<Finding> checkDataFolder(const std::filesystem::path& folder);
+
 // The files checked when none are named: the word files, problem files and session plan of the
 // folder, sorted by name.
 std::vector<std::filesystem::path> dataFiles(const std::filesystem::path& folder);
