@@ -75,7 +75,10 @@ END {
     print "| --- | --- | --- | --- |"
     headless("AllocationSlider_Change/single", "AllocationSlider_Change, headless, single side", 5, "µs")
     headless("AllocationSlider_Change/pair", "AllocationSlider_Change, headless, pair side", 5, "µs")
-    headless("Stage3_Click/paced:0", "stage-3 click presenting a problem, headless", 10, "µs")
+    headless("Stage3_Click/paced:0/session:0", "stage-3 click presenting a problem, headless", 10, "µs")
+    headless("AllocationSlider_Change/single_session", "AllocationSlider_Change, headless, single side, in a lab session", 5, "µs")
+    headless("Stage3_Click/paced:0/session:1", "stage-3 click presenting a problem, headless, in a lab session", 10, "µs")
+    headless("SessionWatch_Timer", "one second of the session watch (release request looked for, sign of life every 5 s)", 1, "ms")
     headless("Stage0_Click", "stage-0 click reading a 100-problem file and a word file", 1, "ms")
     headless("WriteResults", "WriteResults of 100 problems, with the flush to disk", 5, "ms")
     measured("paint_median_ms", "slider change to the completed paint of the new bars, Qt window (20 ms apart)", 2, "ms", "≤ 2 ms", 0)
@@ -91,7 +94,7 @@ END {
     if ("console_peak_memory_mb" in window)
         printf "| %s | %.3g MB | (info) | info |\n", "the console's peak resident memory, 60 PCs", window["console_peak_memory_mb"]
     info("AllocationSlider_Change_Paced", "AllocationSlider_Change, headless, single side, at a subject's pace", "µs")
-    info("Stage3_Click/paced:1", "stage-3 click presenting a problem, headless, at a subject's pace", "µs")
+    info("Stage3_Click/paced:1/session:0", "stage-3 click presenting a problem, headless, at a subject's pace", "µs")
     wine("win32_startup_median_ms", "process start to the first paint of the parameter screen, Win32 window under Wine", "%.3g", "ms")
     wine("win32_peak_ws_mb", "peak resident memory over a 100-problem run, Win32 window under Wine", "%.3g", "MB")
     wine("win32_reading_error_ms", "end of a 10-second reading time, Win32 window under Wine (worst of 3)", "%+.1f", "ms")

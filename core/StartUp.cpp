@@ -47,27 +47,26 @@ void Experiment::StageZero() {
     const std::int16_t waitTime = Seconds(TimeToWait, "The time to wait");
     const std::int16_t readTime = Seconds(ReadTimeInput, "The reading time");
     const std::filesystem::path data = services_.programFolder() / "data";
-    std::filesystem::path wordFile;
-    if (Language.text() == "English")
-        wordFile = data / "english.wds";
-    if (Language.text() == "Italian")
-        wordFile = data / "italian.wds";
+    const std::string wordFile = wordFileName(Language.text());
     if (wordFile.empty())
         throw Failure("The language \"" + Language.text() +
                       "\" has no word file: choose English or Italian.");
     ThrowOnError stopAtError;
-    const WordTable words = readWordFile(wordFile, stopAtError);
+    const WordTable words = readWordFile(data / wordFile, stopAtError);
     const ProblemList problems =
         readProblemFile(dataFilePath(services_.programFolder(), "inp", dataFileName, subjectNo),
                         stopAtError, [this](int p, const Location&) {
                             Message("Mistake in data entry on problem " + std::to_string(p));
                         });
     // The run's files are its own from here to its end: a second run on them is refused here,
-    // before anything has changed.
+    // before anything has changed, and so is a run whose log cannot be created. A lock taken
+    // for a run that does not start goes with it.
+    const std::filesystem::path results =
+        dataFilePath(services_.programFolder(), "out", dataFileName, subjectNo);
     const auto now = clock_.wallClock();
-    lock_ = std::make_unique<RunLock>(
-        dataFilePath(services_.programFolder(), "out", dataFileName, subjectNo),
-        isoTime(now, clock_.utcOffset(now)), computer_);
+    auto lock = std::make_unique<RunLock>(results, isoTime(now, clock_.utcOffset(now)), computer_);
+    log_ = CreateRunLog(results);
+    lock_ = std::move(lock);
 
     TARVlogo.setVisible(true);
     TARVlogo.setTop(IntScaleFactor * 4000);

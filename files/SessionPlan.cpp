@@ -6,6 +6,7 @@
 #include "files/ResultsFile.h"
 #include "files/RunLog.h"
 #include "files/TextFile.h"
+#include "files/WordFile.h"
 
 #include <map>
 
@@ -40,7 +41,7 @@ bool checkRow(const PlanRow& row, const std::string& file, Diagnostics& diagnost
     } catch (const Failure& failure) {
         fault(kInputDataFile, failure.what());
     }
-    if (row.language != "English" && row.language != "Italian")
+    if (wordFileName(row.language).empty())
         fault(kLanguage,
               "the language \"" + row.language + "\" has no word file: English or Italian");
     if (row.treatment != "1" && row.treatment != "2")
@@ -106,19 +107,22 @@ SessionPlan parseSessionPlan(std::string_view bytes, const std::string& file,
                     field(kReadingTime)};
         if (!checkRow(row, file, diagnostics))
             continue;
-        const auto named = pcs.emplace(nameKey(row.pc), line);
-        const auto given = dataFiles.emplace(row.inputDataFile, line);
-        if (!named.second)
+        // Against the rows taken so far: a row left out claims neither its PC nor its file.
+        const auto named = pcs.find(nameKey(row.pc));
+        const auto given = dataFiles.find(row.inputDataFile);
+        if (named != pcs.end())
             diagnostics.error({file, line, kPc}, "the PC \"" + row.pc + "\" is named on line " +
-                                                     std::to_string(named.first->second) + " too");
-        if (!given.second)
+                                                     std::to_string(named->second) + " too");
+        if (given != dataFiles.end())
             diagnostics.error({file, line, kInputDataFile},
                               "the input data file \"" + row.inputDataFile +
-                                  "\" is given to the PC on line " +
-                                  std::to_string(given.first->second) +
+                                  "\" is given to the PC on line " + std::to_string(given->second) +
                                   " too: two runs cannot write one results file");
-        if (named.second && given.second)
-            plan.rows.push_back(std::move(row));
+        if (named != pcs.end() || given != dataFiles.end())
+            continue;
+        pcs.emplace(nameKey(row.pc), line);
+        dataFiles.emplace(row.inputDataFile, line);
+        plan.rows.push_back(std::move(row));
     }
     if (text.empty())
         diagnostics.error({file, 1, 0}, "the plan is empty: it needs the header \"" +

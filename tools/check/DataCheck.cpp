@@ -1,7 +1,13 @@
 #include "tools/check/DataCheck.h"
 
+#include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
+#include "core/Experiment.h"
+#include "files/OperatingSystem.h"
 #include "files/ProblemFile.h"
+#include "files/SessionPlan.h"
+#include "files/TextFile.h"
 #include "files/WordFile.h"
 
 #include <algorithm>
@@ -24,6 +30,8 @@ FileKind kindOf(const fs::path& path) {
         return FileKind::words;
     if (name.starts_with("inp"))
         return FileKind::problems;
+    if (name == SessionPlan::kFileName)
+        return FileKind::plan;
     return FileKind::other;
 }
 
@@ -93,6 +101,56 @@ Finding designFinding(const std::string& file, const std::vector<Crossings>& typ
                 shares};
 }
 
+// A bar of a side that would end beyond the window, where the subject cannot see its end: the
+// bars follow the scale of the largest amount, and nothing limits a bar of a high rate. One
+// warning per side and row, at the item that makes it long (a rate, or an amount above the
+// largest amount as a whole number).
+void checkBarReach(const std::string& file, const ProblemList& list,
+                   std::vector<Finding>& findings) {
+    constexpr double roomLeft = Experiment::kBarCentre;
+    constexpr double roomRight = Experiment::kDesignWidth - Experiment::kBarCentre;
+    for (int pn = 1; pn <= list.count; ++pn) {
+        const Problem& p = list.problems[static_cast<std::size_t>(pn)];
+        const auto sides = sidesOf(p.pt);
+        if (!sides)
+            continue;
+        const auto reach = Experiment::barReach(p, list.maxAmount);
+        const struct {
+            const char* side;
+            const char* row;
+            double length;
+            std::size_t item; // of the problem: 3 the amount, 3 + k the rate of group k
+        } bars[] = {
+            {"one", "units", reach.unitsOne, 3},
+            {"one", "money", reach.moneyOne, 3 + static_cast<std::size_t>(sides->one)},
+            {"two", "units", reach.unitsTwo, 3},
+            {"two", "money", reach.moneyTwo, 3 + static_cast<std::size_t>(sides->two[0])},
+        };
+        for (const auto& bar : bars) {
+            if (bar.length <= roomRight)
+                continue;
+            const std::string where = bar.length > roomLeft
+                                          ? "(" + doubleText(roomLeft) +
+                                                " twips left of the centre line, " +
+                                                doubleText(roomRight) + " right)"
+                                          : "when drawn right of the centre line (" +
+                                                doubleText(roomRight) + " twips there)";
+            const std::string largest = std::to_string(list.maxAmount);
+            const std::string fits =
+                bar.item == 3
+                    ? "the amount is at most " + largest + ", the largest amount as a whole number"
+                    : "the amount times the rate is at most " + largest + ", the largest amount";
+            findings.push_back({{file, p.where[bar.item].line, p.where[bar.item].item},
+                                Severity::warning,
+                                "problem " + std::to_string(pn) + ", side " + bar.side + ": its " +
+                                    bar.row + " bar (" + doubleText(std::round(bar.length)) +
+                                    " twips with the whole amount) would end beyond the window " +
+                                    where + ": the subject cannot see its end; bars fit where " +
+                                    fits});
+        }
+    }
+}
+
 } // namespace
 
 std::vector<Crossings> crossingBudgetLines(const ProblemList& list) {
@@ -155,9 +213,55 @@ FileCheck checkProblemFile(std::string_view bytes, const std::string& name) {
                            "; the subject will see \"Mistake in data entry on problem " + number +
                            "\"");
         });
-    if (!collector.hasErrors())
+    if (!collector.hasErrors()) {
+        checkBarReach(name, list, collector.findings);
         collector.findings.push_back(designFinding(name, crossingBudgetLines(list)));
+    }
     FileCheck result{name, FileKind::problems, std::move(collector.findings), {}, {}};
+    tidy(result.findings);
+    return result;
+}
+
+namespace {
+
+// Why a file a plan's row needs cannot serve that PC's run: it is missing or unreadable, or its
+// check finds errors. Empty when it can.
+std::string unusable(const fs::path& file, const std::string& what,
+                     FileCheck (*check)(std::string_view, const std::string&)) {
+    std::string bytes;
+    try {
+        bytes = readFileBytes(file, what);
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+    const FileCheck checked = check(bytes, file.string());
+    const auto errors = std::ranges::count_if(
+        checked.findings, [](const Finding& f) { return f.severity == Severity::error; });
+    if (errors == 0)
+        return {};
+    return file.filename().string() + " has " + counted(static_cast<std::size_t>(errors), "error") +
+           " (check it on its own)";
+}
+
+} // namespace
+
+FileCheck checkSessionPlan(std::string_view bytes, const std::string& name) {
+    Collector collector;
+    const SessionPlan plan = parseSessionPlan(bytes, name, collector);
+    const fs::path folder = fs::path(name).parent_path();
+    for (const PlanRow& row : plan.rows) {
+        const fs::path problems = folder / ("inp" + row.inputDataFile + ".001");
+        if (const std::string why = unusable(problems, "problem file", checkProblemFile);
+            !why.empty())
+            collector.error({name, row.line, 2},
+                            "the PC \"" + row.pc + "\" cannot run on its problem file: " + why);
+        if (const std::string why =
+                unusable(folder / wordFileName(row.language), "word file", checkWordFile);
+            !why.empty())
+            collector.error({name, row.line, 3},
+                            "the PC \"" + row.pc + "\" cannot run in its language: " + why);
+    }
+    FileCheck result{name, FileKind::plan, std::move(collector.findings), {}, {}};
     tidy(result.findings);
     return result;
 }
@@ -184,6 +288,18 @@ void compareLanguages(std::vector<FileCheck>& files) {
                                       "; word k must be the same text in every language"});
         tidy(file->findings);
     }
+}
+
+std::optional<Finding> checkDataFolder(const fs::path& folder) {
+    const auto cause = os::cannotCreateFilesIn(folder);
+    if (!cause)
+        return std::nullopt;
+    Finding finding;
+    finding.where.file = folder.string();
+    finding.message = "no file can be created in the data folder (" + *cause +
+                      "), so a run here could keep no answer and would not start: give the user "
+                      "of the lab PCs the right to create and delete files in it";
+    return finding;
 }
 
 std::vector<fs::path> dataFiles(const fs::path& folder) {
