@@ -58,6 +58,13 @@ TEST(ReportTool, AMalformedFileIsNamedAndTheOthersAreReported) {
     const std::string pdf = readFileBytes(out / "report.pdf", "report");
     EXPECT_TRUE(pdf.starts_with("%PDF-"));
     EXPECT_EQ(count(pdf, "/Type /Page\n"), 3u);
+
+    const Finished wrong = runToEnd({TOVASK_REPORT_EXE, "--power-draws", "1.5", "--out",
+                                     out.string(), (lab01.programFolder() / "data").string()});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_NE(wrong.output.find("--power-draws needs a whole number from 0 to 1000000"),
+              std::string::npos)
+        << wrong.output;
 }
 
 } // namespace

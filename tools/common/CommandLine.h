@@ -1,9 +1,14 @@
 #pragma once
 // The command line of the experimenter's tools: `--help`, one option that names a folder
-// (`--program-dir DIR`, `--out DIR`), and the names of files or folders to work on.
+// (`--program-dir DIR`, `--out DIR`), options that give a count (`--power-draws N`), and the
+// names of files or folders to work on.
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,14 +21,20 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitFindings = 1;
 inline constexpr int kExitCannotRun = 2;
 
+// A count is a whole number from 0 to this.
+inline constexpr std::int64_t kMaxCount = 1'000'000;
+
 struct CommandLine {
     bool help = false;
     std::optional<std::filesystem::path> folder; // given with the folder option
     std::vector<std::filesystem::path> names;    // "-" is a name (standard input, say)
     std::string error;                           // what is wrong with the line; empty if nothing
+    // Each count option given, with its count.
+    std::map<std::string, std::int64_t, std::less<>> counts;
 };
 
-CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption);
+CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption,
+                            std::span<const std::string_view> countOptions = {});
 
 // A tool as its user meets it: its name, its usage text, and its exit status when it cannot run.
 struct Tool {
@@ -32,6 +43,7 @@ struct Tool {
     std::string_view usage;
     int done = kExitDone;
     int cannotRun = kExitCannotRun;
+    std::span<const std::string_view> countOptions = {};
 
     // Reads the command line into `line`. For --help the usage on the output, giving `done`;
     // for a wrong line what is wrong and the usage on the error stream, giving cannotRun.

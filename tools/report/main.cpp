@@ -22,13 +22,18 @@ using namespace tovask;
 using namespace tovask::report;
 
 constexpr const char* kUsage =
-    "usage: tovask-report [--out DIR] PATH...\n"
+    "usage: tovask-report [--out DIR] [--power-draws N] PATH...\n"
     "Reads every results file (out<data file>.<number>) of each PATH, a data folder or a results\n"
     "file, with the run log beside it, and writes DIR/decisions.csv (one row per problem),\n"
     "DIR/subjects.csv (consistency measures per results file and type) and DIR/report.pdf\n"
     "(plots). DIR: report/ in the current folder.\n"
+    "--power-draws N: the simulated subjects choosing at random behind the power and\n"
+    "ccei_percentile columns (default 1000; 0 leaves those columns empty).\n"
     "Exit status: 0 every file read, 1 a file could not be read or is malformed (the others are\n"
     "in the report), 2 wrong arguments or the report could not be written.\n";
+
+constexpr std::string_view kPowerDraws = "--power-draws";
+constexpr std::string_view kCountOptions[] = {kPowerDraws};
 
 // Reads the results files of the paths named and writes the tables and the plots.
 int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
@@ -62,6 +67,9 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
         std::cerr << "tovask-report: no results file could be read; no report written\n";
         return tools::kExitFindings;
     }
+    const auto draws = line.counts.find(kPowerDraws);
+    addPower(subjects,
+             draws != line.counts.end() ? static_cast<int>(draws->second) : report::kPowerDraws);
 
     const fs::path files[] = {out / "decisions.csv", out / "subjects.csv", out / "report.pdf"};
     try {
@@ -92,6 +100,7 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
-    constexpr tools::Tool kTool{"tovask-report", "--out", kUsage};
+    constexpr tools::Tool kTool{"tovask-report",       "--out",      kUsage, tools::kExitDone,
+                                tools::kExitCannotRun, kCountOptions};
     return kTool.run(argc, argv, writeReport);
 }
