@@ -4,6 +4,7 @@
 #include "base/Text.h"
 #include "files/OperatingSystem.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -26,6 +27,29 @@ std::string readFileBytes(const fs::path& path, const std::string& what) {
     if (in.bad())
         throw Failure("cannot read the " + what + " " + path.string());
     return bytes;
+}
+
+FilePart readFilePart(const fs::path& path, const std::string& what, std::uint64_t offset,
+                      std::size_t count, std::size_t headBytes) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        throw Failure("cannot open the " + what + " " + path.string() + ": " +
+                      std::strerror(errno));
+    FilePart part;
+    part.size = static_cast<std::uint64_t>(in.tellg());
+    const auto readAt = [&](std::uint64_t from, std::size_t n) {
+        std::string bytes(static_cast<std::size_t>(
+                              std::min<std::uint64_t>(n, part.size > from ? part.size - from : 0)),
+                          '\0');
+        in.seekg(static_cast<std::streamoff>(from));
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!in)
+            throw Failure("cannot read the " + what + " " + path.string());
+        return bytes;
+    };
+    part.head = readAt(0, headBytes);
+    part.bytes = readAt(offset, count);
+    return part;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 // Reading a whole text file as UTF-8, and writing one so that it is never left half written.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -9,6 +10,16 @@ namespace tovask {
 
 // The bytes of a file; throws tovask::Failure naming the file and the cause.
 std::string readFileBytes(const std::filesystem::path& path, const std::string& what);
+
+// A part of a file that another program may be appending to: its size when read, its first
+// headBytes bytes, and up to count bytes from offset. Throws tovask::Failure naming the file.
+struct FilePart {
+    std::uint64_t size = 0;
+    std::string head;
+    std::string bytes;
+};
+FilePart readFilePart(const std::filesystem::path& path, const std::string& what,
+                      std::uint64_t offset, std::size_t count, std::size_t headBytes);
 
 // Text files from lab PCs come as UTF-8 or in the Windows Western code page. A text that is
 // valid UTF-8 is taken as it is (a leading byte-order mark dropped); any other is decoded as
