@@ -54,10 +54,14 @@ TEST(ReportTool, AMalformedFileIsNamedAndTheOthersAreReported) {
     EXPECT_EQ(count(decisions, "\n"), 5u) << decisions;
     EXPECT_NE(decisions.find(",2500,3\n"), std::string::npos) << decisions;
     EXPECT_EQ(count(readFileBytes(out / "subjects.csv", "table"), ",all,"), 2u);
-    // A page for the session and one for each of the two files read.
+    // A page for the session and one for each of the two files read, in the HTML report and
+    // in the PDF rendered from the same pages.
+    EXPECT_EQ(count(readFileBytes(out / "report.html", "report"), "<section"), 3u);
     const std::string pdf = readFileBytes(out / "report.pdf", "report");
     EXPECT_TRUE(pdf.starts_with("%PDF-"));
     EXPECT_EQ(count(pdf, "/Type /Page\n"), 3u);
+    // Its texts are text, in an embedded font, not outlines.
+    EXPECT_GT(count(pdf, "/FontFile2"), 0u);
 
     const Finished wrong = runToEnd({TOVASK_REPORT_EXE, "--power-draws", "1.5", "--out",
                                      out.string(), (lab01.programFolder() / "data").string()});

@@ -38,12 +38,12 @@ Power simulatePower(std::vector<BudgetLine> lines, int draws, bool withCceis) {
     return result;
 }
 
-const Power& PowerSimulations::of(std::vector<BudgetLine> lines) {
+std::shared_ptr<const Power> PowerSimulations::of(std::vector<BudgetLine> lines) {
     std::ranges::sort(lines);
-    auto made = made_.find(lines);
-    if (made == made_.end())
-        made = made_.emplace(lines, simulatePower(lines, draws_, true)).first;
-    return made->second;
+    std::shared_ptr<const Power>& made = made_[lines];
+    if (!made)
+        made = std::make_shared<const Power>(simulatePower(lines, draws_, true));
+    return made;
 }
 
 } // namespace tovask::report

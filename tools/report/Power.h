@@ -6,6 +6,7 @@
 #include "tools/report/Revealed.h"
 
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace tovask::report {
@@ -31,11 +32,11 @@ Power simulatePower(std::vector<BudgetLine> lines, int draws, bool withCceis);
 class PowerSimulations {
 public:
     explicit PowerSimulations(int draws) : draws_(draws) {}
-    const Power& of(std::vector<BudgetLine> lines);
+    std::shared_ptr<const Power> of(std::vector<BudgetLine> lines);
 
 private:
     int draws_;
-    std::map<std::vector<BudgetLine>, Power> made_;
+    std::map<std::vector<BudgetLine>, std::shared_ptr<const Power>> made_;
 };
 
 } // namespace tovask::report

@@ -38,21 +38,11 @@ Costs::Costs(const std::vector<Choice>& choices) : n_(choices.size()), costs_(n_
 }
 
 Relation Costs::weakRelation(double efficiency) const {
-    Relation relation(n_);
-    for (std::size_t t = 0; t < n_; ++t)
-        for (std::size_t s = 0; s < n_; ++s)
-            if (weakly(t, s, efficiency))
-                relation[t].insert(s);
-    return relation;
+    return relation([&](std::size_t t, std::size_t s) { return weakly(t, s, efficiency); });
 }
 
 Relation Costs::strictRelation(double efficiency) const {
-    Relation relation(n_);
-    for (std::size_t t = 0; t < n_; ++t)
-        for (std::size_t s = 0; s < n_; ++s)
-            if (strictly(t, s, efficiency))
-                relation[t].insert(s);
-    return relation;
+    return relation([&](std::size_t t, std::size_t s) { return strictly(t, s, efficiency); });
 }
 
 void close(Relation& relation) {

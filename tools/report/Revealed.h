@@ -98,6 +98,15 @@ public:
     Relation strictRelation(double efficiency) const;
 
 private:
+    template <typename Holds> Relation relation(Holds holds) const {
+        Relation relation(n_);
+        for (std::size_t t = 0; t < n_; ++t)
+            for (std::size_t s = 0; s < n_; ++s)
+                if (holds(t, s))
+                    relation[t].insert(s);
+        return relation;
+    }
+
     std::size_t n_;
     std::vector<double> costs_;
 };

@@ -155,9 +155,9 @@ void addPower(std::vector<Subject>& subjects, int draws) {
         for (Scope& scope : subject.scopes) {
             if (scope.used == 0)
                 continue;
-            const Power& power = simulations.of(scope.lines);
-            scope.power = power.power;
-            scope.cceiPercentile = power.shareBelow(scope.consistency.ccei);
+            scope.simulation = simulations.of(scope.lines);
+            scope.power = scope.simulation->power;
+            scope.cceiPercentile = scope.simulation->shareBelow(scope.consistency.ccei);
         }
 }
 

@@ -10,6 +10,7 @@
 #include "tools/report/Sources.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,7 @@ struct Scope {
     // Set by addPower, where there are simulated subjects.
     std::optional<double> power;
     std::optional<double> cceiPercentile;
+    std::shared_ptr<const Power> simulation; // shared by the scopes of the same budget lines
 };
 
 struct Subject {

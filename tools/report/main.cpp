@@ -1,13 +1,18 @@
 // tovask-report: reads the results files of a session (the data folders collected from the lab
-// PCs, or single files) and writes the tables researchers analyse and a PDF of plots.
+// PCs, or single files) and writes the tables researchers analyse and the pages of plots, as
+// HTML (and on Linux as a PDF too).
 #include "base/Failure.h"
 #include "base/Text.h"
 #include "files/TextFile.h"
 #include "tools/common/CommandLine.h"
+#include "tools/report/Pages.h"
+#include "tools/report/ReportHtml.h"
 #include "tools/report/Sources.h"
 #include "tools/report/Subject.h"
 #include "tools/report/Tables.h"
+#ifdef TOVASK_REPORT_PDF
 #include "tools/report/qt/ReportPdf.h"
+#endif
 
 #include <filesystem>
 #include <iostream>
@@ -25,8 +30,9 @@ constexpr const char* kUsage =
     "usage: tovask-report [--out DIR] [--power-draws N] PATH...\n"
     "Reads every results file (out<data file>.<number>) of each PATH, a data folder or a results\n"
     "file, with the run log beside it, and writes DIR/decisions.csv (one row per problem),\n"
-    "DIR/subjects.csv (consistency measures per results file and type) and DIR/report.pdf\n"
-    "(plots). DIR: report/ in the current folder.\n"
+    "DIR/subjects.csv (consistency measures per results file and type) and DIR/report.html\n"
+    "(plots, a page per results file; on Linux the same pages in DIR/report.pdf too).\n"
+    "DIR: report/ in the current folder.\n"
     "--power-draws N: the simulated subjects choosing at random behind the power and\n"
     "ccei_percentile columns (default 1000; 0 leaves those columns empty).\n"
     "Exit status: 0 every file read, 1 a file could not be read or is malformed (the others are\n"
@@ -71,15 +77,24 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
     addPower(subjects,
              draws != line.counts.end() ? static_cast<int>(draws->second) : report::kPowerDraws);
 
-    const fs::path files[] = {out / "decisions.csv", out / "subjects.csv", out / "report.pdf"};
+    const std::vector<Page> pages = reportPages(subjects);
+    std::vector<std::pair<fs::path, std::string>> files = {
+        {out / "decisions.csv", decisionsCsv(subjects)},
+        {out / "subjects.csv", subjectsCsv(subjects)},
+        {out / "report.html", reportHtml(pages)}};
+#ifdef TOVASK_REPORT_PDF
+    files.emplace_back(out / "report.pdf", reportPdf(pages));
+#endif
+    std::string written;
     try {
         std::error_code error;
         fs::create_directories(out, error);
         if (error)
             return tool.fail("cannot make the folder " + out.string() + ": " + error.message());
-        writeFileAtomically(files[0], decisionsCsv(subjects));
-        writeFileAtomically(files[1], subjectsCsv(subjects));
-        writeFileAtomically(files[2], reportPdf(subjects));
+        for (const auto& [file, content] : files) {
+            writeFileAtomically(file, content);
+            written += (written.empty() ? "" : ", ") + file.generic_string();
+        }
     } catch (const Failure& failure) {
         return tool.fail(failure.what());
     }
@@ -92,8 +107,7 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
     }
     std::cout << "tovask-report: " << counted(subjects.size(), "results file") << " read ("
               << recovered << " recovered, " << timed << " with decision times from the run log), "
-              << counted(problems, "problem") << "; written: " << files[0].generic_string() << ", "
-              << files[1].generic_string() << ", " << files[2].generic_string() << "\n";
+              << counted(problems, "problem") << "; written: " << written << "\n";
     return faults ? tools::kExitFindings : tools::kExitDone;
 }
 
