@@ -1,6 +1,7 @@
 // What every system shares: the file system in use, and the durable writes built on it.
 #include "files/OperatingSystem.h"
 
+#include <string>
 #include <system_error>
 
 namespace tovask::os {
@@ -34,6 +35,19 @@ void writeDurably(const std::filesystem::path& path, std::string_view bytes) {
         throw;
     }
     files.close(file);
+}
+
+std::optional<std::string> cannotCreateFilesIn(const std::filesystem::path& folder) {
+    FileSystem& files = fileSystem();
+    const std::filesystem::path probe =
+        folder / ("tovask-write-test-" + std::to_string(processId()));
+    try {
+        files.close(files.create(probe, FileSystem::Creation::New));
+        files.remove(probe);
+    } catch (const std::system_error& e) {
+        return e.code().message();
+    }
+    return std::nullopt;
 }
 
 AppendOnlyFile::AppendOnlyFile(const std::filesystem::path& path)

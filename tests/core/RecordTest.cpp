@@ -3,7 +3,9 @@
 #include "base/Failure.h"
 #include "base/Numbers.h"
 #include "files/RunLog.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/LogSupport.h"
+#include "tests/support/Run.h"
 #ifndef _WIN32
 #include "tests/support/Unprivileged.h"
 #endif
@@ -11,15 +13,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace tovask::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Only the tests that need POSIX use it.
-[[maybe_unused]] bool contains(const std::string& text, const std::string& part) {
+bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
@@ -186,27 +190,63 @@ TEST(RunRecord, AnEarlierRunsLogIsKept) {
     EXPECT_EQ(eventsOf<logread::ProblemAnswered>(run.log()).size(), 1u);
 }
 
-#ifndef _WIN32 // the file size limit is POSIX
-TEST(RunRecord, ARunWithoutALogGoesOnAndSaysSoOnce) {
-    LoggedRun run(2);
-    {
-        FileSizeLimit nothing(0); // the log is created, but not one line fits
-        run.click();
-    }
-    EXPECT_EQ(run.x.Stage, 1);
-    ASSERT_EQ(run.services.messages.size(), 1u);
-    EXPECT_TRUE(contains(run.services.messages[0].second, "without a run log"));
-    run.click();
-    run.tick(run.x.ReadInstructionsTimer);
-    run.ctrlC();
-    run.click();
-    run.answer({});
-    run.answer({});
-    run.click();
-    EXPECT_EQ(run.services.messages.size(), 1u);
-    EXPECT_EQ(run.services.readData("out01.001").substr(0, 2), "pn");
-}
+// Without its log a run could keep no answer: the click that would start it is refused as a
+// whole, says where and why, and leaves neither a lock nor a piece of a log; once the cause is
+// gone the next click starts the run.
+TEST(RunRecord, ARunWhoseLogCannotBeCreatedDoesNotStart) {
+    const std::vector<std::pair<const char*, std::function<void(LoggedRun&)>>> causes = {
+        {"no new file",
+         [](LoggedRun& run) {
+             NoNewFiles refusing;
+             const os::FileSystemReplacement replaced(refusing);
+             run.click();
+         }},
+#ifndef _WIN32 // POSIX: a folder's rights, a file size limit
+        {"a read-only folder",
+         [](LoggedRun& run) {
+             const fs::path data = run.services.programFolder() / "data";
+             fs::permissions(
+                 data, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                 fs::perm_options::remove);
+             {
+                 const Unprivileged asLabUser;
+                 run.click();
+             }
+             fs::permissions(data, fs::perms::owner_write, fs::perm_options::add);
+         }},
+        {"not one line fits",
+         [](LoggedRun& run) {
+             const FileSizeLimit nothing(0);
+             run.click();
+         }},
 #endif
+    };
+    for (const auto& [cause, click] : causes) {
+        SCOPED_TRACE(cause);
+        LoggedRun run(2);
+        const std::string before = snapshot(run.x);
+        click(run);
+        EXPECT_EQ(snapshot(run.x), before);
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        const std::string& message = run.services.messages[0].second;
+        const fs::path data = run.services.programFolder() / "data";
+        for (const std::string& part :
+             {"cannot create the run log " + (data / "out01.001.log").string() + ": ",
+              std::string("the run does not start"), "the data folder " + data.string(),
+              std::string("click Continue again")})
+            EXPECT_TRUE(contains(message, part)) << message;
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(data))
+            if (!entry.path().filename().string().starts_with("inp") &&
+                entry.path().extension() != ".wds")
+                left.push_back(entry.path().filename().string());
+        EXPECT_EQ(left, std::vector<std::string>{});
+
+        run.click();
+        EXPECT_EQ(run.x.Stage, 1);
+        EXPECT_EQ(eventsOf<logread::Parameter>(run.log()).size(), 9u);
+    }
+}
 
 // The answers of a run whose results file cannot be written, and a reference run that writes it.
 struct BlockedResults {

@@ -76,6 +76,10 @@ inline constexpr double kLowPower = 0.5;
 // file whose count differs; word files with errors are left out.
 void compareLanguages(std::vector<FileCheck>& files);
 
+// A run creates its log and its lock in the data folder and refuses to start where it cannot:
+// an error when no new file can be created there.
+std::optional<Finding> checkDataFolder(const std::filesystem::path& folder);
+
 // The files checked when none are named: the word files and problem files of the folder, sorted
 // by name.
 std::vector<std::filesystem::path> dataFiles(const std::filesystem::path& folder);
