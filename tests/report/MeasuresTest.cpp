@@ -15,6 +15,16 @@
 namespace tovask::report {
 namespace {
 
+// The list "a cycle through a tie" below with one budget line eleven times: (8 + 0.1 i, 2 - 0.1 i)
+// for i = 0 ... 10, then C.
+std::vector<Choice> oneLineElevenTimes() {
+    std::vector<Choice> choices;
+    for (int i = 0; i <= 10; ++i)
+        choices.push_back({{1, 1}, {8 + 0.1 * i, 2 - 0.1 * i}});
+    choices.push_back({{0.5, 2}, {4, 4}});
+    return choices;
+}
+
 // Rows t, columns s: what x_s costs at the prices of t (p_t . x_s); E_t on the diagonal.
 TEST(Measures, HandWorkedLists) {
     const struct {
@@ -46,6 +56,10 @@ TEST(Measures, HandWorkedLists) {
          2,
          4.0 / 30,
          5.5 / 20},
+        // Each choice i of the line pumps 2 towards C and C pumps 2 + 0.15 i towards it. The
+        // least cycle comes in from C at i = 0 and passes all eleven ties: 4 of 120; the largest
+        // is i = 10 <-> C: 5.5 of 20. Dropping C alone leaves only ties.
+        {"one budget line eleven times", oneLineElevenTimes(), 11, 4.0 / 120, 5.5 / 20},
     };
     for (const auto& c : cases) {
         const Costs costs(c.choices);

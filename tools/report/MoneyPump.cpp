@@ -263,6 +263,24 @@ private:
     bool longestTiePaths(ChoiceSet set, std::size_t from, std::vector<Path>& paths) const {
         const std::vector<std::size_t> members = set.members();
         const std::size_t k = members.size();
+        // Choices on the same budget line all tie with each other: a path can take every one.
+        const bool complete = std::ranges::all_of(members, [&](std::size_t t) {
+            ChoiceSet others = set;
+            others.erase(t);
+            return others.within(ties_[t]);
+        });
+        if (complete) {
+            for (const std::size_t to : members) {
+                paths[to] = {from};
+                if (to == from)
+                    continue;
+                for (const std::size_t t : members)
+                    if (t != from && t != to)
+                        paths[to].push_back(t);
+                paths[to].push_back(to);
+            }
+            return true;
+        }
         if (k > kLargestTieSet) {
             for (const std::size_t u : members)
                 paths[u] = members;
