@@ -75,6 +75,8 @@ void Experiment::StartRunLog() {
         Record(logged::kParameter, std::nullopt, parameters[i].second,
                std::string(parameters[i].first), i + 1 == std::size(parameters));
 
+    if (const auto& cause = log_->folderNotForced())
+        Record(logged::kFolderSyncUnsupported, std::nullopt, cause->message());
     if (!notLocked.empty())
         Message("The files of this run cannot" + notLocked +
                 "\nThe run goes on, but a second run of the same input data file would not be "

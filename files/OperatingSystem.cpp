@@ -25,7 +25,7 @@ FileSystemReplacement::~FileSystemReplacement() {
 
 void writeDurably(const std::filesystem::path& path, std::string_view bytes) {
     FileSystem& files = fileSystem();
-    const FileSystem::Handle file = files.create(path, FileSystem::Creation::Replace);
+    const FileSystem::Handle file = files.create(path);
     try {
         files.write(file, bytes);
         files.sync(file);
@@ -36,8 +36,26 @@ void writeDurably(const std::filesystem::path& path, std::string_view bytes) {
     files.close(file);
 }
 
+std::optional<std::error_code> makeFolderDurable(const std::filesystem::path& folder) {
+    try {
+        fileSystem().syncFolder(folder);
+    } catch (const std::system_error& e) {
+        // The answers of a file system that cannot force a folder at all, or of a folder that
+        // cannot be opened to force it; whatever else fails is a failure to write.
+        for (const std::errc cannot :
+             {std::errc::invalid_argument, std::errc::not_supported,
+              std::errc::operation_not_supported, std::errc::function_not_supported,
+              std::errc::read_only_file_system, std::errc::permission_denied,
+              std::errc::operation_not_permitted})
+            if (e.code() == cannot)
+                return e.code();
+        throw;
+    }
+    return std::nullopt;
+}
+
 AppendOnlyFile::AppendOnlyFile(const std::filesystem::path& path)
-    : fileSystem_(fileSystem()), handle_(fileSystem_.create(path, FileSystem::Creation::New)) {}
+    : fileSystem_(fileSystem()), handle_(fileSystem_.create(path)) {}
 
 AppendOnlyFile::~AppendOnlyFile() {
     fileSystem_.close(handle_);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tovask::os {
 
@@ -18,14 +19,13 @@ namespace tovask::os {
 class FileSystem {
 public:
     using Handle = std::intptr_t;
-    enum class Creation {
-        New,     // the file must not exist yet
-        Replace, // an existing file of that name is emptied
-    };
 
     virtual ~FileSystem() = default;
-    // Opens the file for writing; every write goes to its end.
-    virtual Handle create(const std::filesystem::path& path, Creation creation) = 0;
+    // Creates a new file for writing; every write goes to its end. It fails when anything has
+    // the name already: a file, a folder, a link (symbolic or hard, even one that leads
+    // nowhere; on Windows any reparse point). So nothing the program writes ever goes through
+    // a link planted in the data folder into a file elsewhere.
+    virtual Handle create(const std::filesystem::path& path) = 0;
     // Writes all the bytes at the end of the file, straight to the operating system. On failure
     // a part of them may have been written.
     virtual void write(Handle file, std::string_view bytes) = 0;
@@ -36,10 +36,10 @@ public:
     virtual void close(Handle file) noexcept = 0;
     // Renames a file, replacing a file that has the new name.
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    // Removes the name (a link itself, never what it leads to).
     virtual void remove(const std::filesystem::path& path) = 0;
-    // Makes the creations, renames and removals in the folder durable on the disk (best effort:
-    // a folder that cannot be opened is left as it is, and where the system has no such call it
-    // does nothing).
+    // Makes the creations, renames and removals in the folder durable on the disk. Where the
+    // system has no such call (Windows: NTFS journals its folders) it does nothing.
     virtual void syncFolder(const std::filesystem::path& folder) = 0;
 };
 
@@ -59,9 +59,16 @@ private:
     FileSystem* previous_;
 };
 
-// Writes the bytes to the file (created, or emptied first) and makes them durable on the disk
+// Writes the bytes to a new file (see FileSystem::create) and makes them durable on the disk
 // before returning.
 void writeDurably(const std::filesystem::path& path, std::string_view bytes);
+
+// Forces the changes of the folder onto the disk through the file system in use. Empty when
+// done; the cause when the file system cannot force a folder at all (a network share or a FUSE
+// file system that answers EINVAL or ENOTSUP, a folder the user may write to but not read):
+// the changes are made, only not forced. Throws std::system_error for any other failure, such
+// as EIO, after which the changes may be lost like a write that failed.
+std::optional<std::error_code> makeFolderDurable(const std::filesystem::path& folder);
 
 // A new file that is only ever appended to, for the run log. Every append goes straight to the
 // operating system, with no buffer in the process, so what was appended survives the end of the
@@ -86,6 +93,31 @@ private:
     FileSystem::Handle handle_;
     std::uint64_t size_ = 0; // where the last complete append ended
 };
+
+// What a path names, as a reader that takes only regular files sees it.
+enum class EntryKind { regularFile, folder, fifo, device, socket, other };
+
+// A whole regular file as read, or why it was not read.
+struct ReadFile {
+    EntryKind kind = EntryKind::regularFile; // what the path names; only a regular file is read
+    std::uint64_t size = 0;                  // the file's size in bytes
+    bool tooLarge = false;                   // larger than the most the reader takes: not read
+    std::string bytes;
+};
+
+// Reads a whole regular file of at most maxBytes bytes. Nothing else is read, nor ever waited
+// on: a folder, a FIFO or a device is looked at without being opened for reading (and opened,
+// if it takes the place of the file in between, without waiting), and a file larger than
+// maxBytes is refused at once, with its size. On Windows the file is opened sharing reading,
+// writing and deleting, so that its owner may append to it or rename another file over it
+// meanwhile. Throws std::system_error when it cannot be opened or read (no such file, a link
+// loop, no right to read).
+ReadFile readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes);
+
+// Makes a write beyond the process's file-size limit (ulimit -f) fail with "File too large",
+// like any other failed write, instead of ending the process with SIGXFSZ. Every program calls
+// it first thing in main. Nothing to do on Windows, which has no such limit.
+void treatFileSizeLimitAsWriteFailure();
 
 // The folder that holds the running executable.
 std::filesystem::path executableFolder();

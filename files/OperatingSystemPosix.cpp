@@ -2,12 +2,15 @@
 // to the current folder, since it is read from /proc).
 #include "files/OperatingSystem.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
 #include <limits.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -23,11 +26,25 @@ int descriptor(FileSystem::Handle file) {
     return static_cast<int>(file);
 }
 
+// Closes a descriptor at the end of a scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() { ::close(fd_); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+private:
+    int fd_;
+};
+
 class PosixFileSystem : public FileSystem {
 public:
-    Handle create(const std::filesystem::path& path, Creation creation) override {
-        const int how = creation == Creation::New ? O_EXCL : O_TRUNC;
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | how, 0644);
+    // O_EXCL fails on any name that is there, a symbolic link included (even a dangling one);
+    // O_NOFOLLOW says the same once more for the last part of the path.
+    Handle create(const std::filesystem::path& path) override {
+        const int fd = ::open(
+            path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC, 0644);
         if (fd < 0)
             fail(errno);
         return fd;
@@ -72,17 +89,88 @@ public:
         const int fd =
             ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
-            return; // the change itself has happened; durability of the folder is best effort
-        ::fsync(fd);
-        ::close(fd);
+            fail(errno);
+        const Descriptor open(fd);
+        if (::fsync(fd) != 0)
+            fail(errno);
     }
 };
+
+EntryKind kindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return EntryKind::regularFile;
+    if (S_ISDIR(mode))
+        return EntryKind::folder;
+    if (S_ISFIFO(mode))
+        return EntryKind::fifo;
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return EntryKind::device;
+    if (S_ISSOCK(mode))
+        return EntryKind::socket;
+    return EntryKind::other;
+}
 
 } // namespace
 
 FileSystem& systemFileSystem() {
     static PosixFileSystem fileSystem;
     return fileSystem;
+}
+
+ReadFile readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
+    ReadFile file;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        fail(errno);
+    file.kind = kindOf(status.st_mode);
+    if (file.kind != EntryKind::regularFile)
+        return file;
+    // Something else may have taken the name since: opened without waiting (a FIFO would wait
+    // for a writer), and looked at again.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        fail(errno);
+    const Descriptor open(fd);
+    if (::fstat(fd, &status) != 0)
+        fail(errno);
+    file.kind = kindOf(status.st_mode);
+    file.size = static_cast<std::uint64_t>(status.st_size);
+    if (file.kind != EntryKind::regularFile)
+        return file;
+    if (file.size > maxBytes) {
+        file.tooLarge = true;
+        return file;
+    }
+    // The file may grow while it is read (a run log that its run appends to): read to its
+    // end, but never beyond the bound.
+    std::size_t got = 0;
+    std::size_t room = static_cast<std::size_t>(file.size) + 1; // the end shows as a read of 0
+    for (;;) {
+        file.bytes.resize(room);
+        const ssize_t n = ::read(fd, file.bytes.data() + got, room - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail(errno);
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+        if (got > maxBytes) {
+            file.tooLarge = true;
+            file.size = got;
+            file.bytes.clear();
+            return file;
+        }
+        if (got == room)
+            room = static_cast<std::size_t>(std::min<std::uint64_t>(2 * room, maxBytes + 1));
+    }
+    file.bytes.resize(got);
+    file.size = got;
+    return file;
+}
+
+void treatFileSizeLimitAsWriteFailure() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 std::filesystem::path executableFolder() {

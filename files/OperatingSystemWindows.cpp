@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <ctime>
 #include <string>
 #include <system_error>
@@ -22,10 +23,12 @@ HANDLE handleOf(FileSystem::Handle h) {
 
 class WindowsFileSystem : public FileSystem {
 public:
-    Handle create(const std::filesystem::path& path, Creation creation) override {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        creation == Creation::New ? CREATE_NEW : CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    // CREATE_NEW fails on any name that is there, a symbolic link or another reparse point
+    // included; FILE_FLAG_OPEN_REPARSE_POINT says once more that none is ever followed.
+    Handle create(const std::filesystem::path& path) override {
+        const HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             fail(GetLastError());
         return reinterpret_cast<Handle>(file);
@@ -78,12 +81,95 @@ public:
     void syncFolder(const std::filesystem::path&) override {}
 };
 
+// Closes a handle at the end of a scope.
+class OpenHandle {
+public:
+    explicit OpenHandle(HANDLE handle) : handle_(handle) {}
+    ~OpenHandle() { CloseHandle(handle_); }
+    OpenHandle(const OpenHandle&) = delete;
+    OpenHandle& operator=(const OpenHandle&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+EntryKind kindOf(DWORD fileType) {
+    switch (fileType) {
+    case FILE_TYPE_DISK:
+        return EntryKind::regularFile;
+    case FILE_TYPE_PIPE:
+        return EntryKind::fifo;
+    case FILE_TYPE_CHAR:
+        return EntryKind::device;
+    default:
+        return EntryKind::other;
+    }
+}
+
 } // namespace
 
 FileSystem& systemFileSystem() {
     static WindowsFileSystem fileSystem;
     return fileSystem;
 }
+
+ReadFile readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
+    ReadFile file;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        fail(GetLastError());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        file.kind = EntryKind::folder;
+        return file;
+    }
+    // Other PCs and the console read a file while its owner appends to it or renames another
+    // over it: the reader shares everything, so it never stands in the owner's way.
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        fail(GetLastError());
+    const OpenHandle open(handle);
+    file.kind = kindOf(GetFileType(handle));
+    if (file.kind != EntryKind::regularFile)
+        return file;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size))
+        fail(GetLastError());
+    file.size = static_cast<std::uint64_t>(size.QuadPart);
+    if (file.size > maxBytes) {
+        file.tooLarge = true;
+        return file;
+    }
+    // The file may grow while it is read: read to its end, but never beyond the bound.
+    std::size_t got = 0;
+    std::size_t room = static_cast<std::size_t>(file.size) + 1; // the end shows as a read of 0
+    for (;;) {
+        file.bytes.resize(room);
+        DWORD n = 0;
+        const std::size_t rest = room - got;
+        if (!ReadFile(handle, file.bytes.data() + got,
+                      rest > 0x40000000 ? 0x40000000 : static_cast<DWORD>(rest), &n, nullptr))
+            fail(GetLastError());
+        if (n == 0)
+            break;
+        got += n;
+        if (got > maxBytes) {
+            file.tooLarge = true;
+            file.size = got;
+            file.bytes.clear();
+            return file;
+        }
+        if (got == room)
+            room = static_cast<std::size_t>(std::min<std::uint64_t>(2 * room, maxBytes + 1));
+    }
+    file.bytes.resize(got);
+    file.size = got;
+    return file;
+}
+
+// Windows has no limit on the size of the files a process writes.
+void treatFileSizeLimitAsWriteFailure() {}
 
 std::filesystem::path executableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');

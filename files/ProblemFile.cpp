@@ -117,7 +117,7 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
 
 ProblemList readProblemFile(const std::filesystem::path& path, Diagnostics& diagnostics,
                             const WrongNumberHandler& onWrongNumber) {
-    return parseProblemFile(readFileBytes(path, "problem file"), path.string(), diagnostics,
+    return parseProblemFile(readFileBytes(path, reading::kProblemFile), path.string(), diagnostics,
                             onWrongNumber);
 }
 

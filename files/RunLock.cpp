@@ -65,7 +65,7 @@ Created createLock(const fs::path& path, const std::string& text, std::string& c
     os::FileSystem& files = os::fileSystem();
     os::FileSystem::Handle file = 0;
     try {
-        file = files.create(path, os::FileSystem::Creation::New);
+        file = files.create(path);
     } catch (const std::system_error& e) {
         std::error_code ignored;
         if (fs::exists(path, ignored))
@@ -120,7 +120,7 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started)
         }
         std::string text;
         try {
-            text = readFileBytes(path_, "lock file");
+            text = readFileBytes(path_, reading::kLockFile);
         } catch (const Failure& failure) {
             std::error_code ignored;
             if (!fs::exists(path_, ignored))
@@ -152,7 +152,7 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started)
         }
         try {
             // Only the very lock judged; one that another run has just put in its place stays.
-            if (readFileBytes(path_, "lock file") != text)
+            if (readFileBytes(path_, reading::kLockFile) != text)
                 continue;
             os::fileSystem().remove(path_);
         } catch (const Failure&) {
@@ -173,7 +173,7 @@ RunLock::~RunLock() {
         return;
     try {
         // Someone may have removed it by hand and another run taken it since.
-        if (readFileBytes(path_, "lock file") == content_)
+        if (readFileBytes(path_, reading::kLockFile) == content_)
             os::fileSystem().remove(path_);
     } catch (const std::exception&) {
         // A lock that cannot be released is found to be stale by the next run.

@@ -137,7 +137,7 @@ RunLog::RunLog(std::filesystem::path path, LogClock& clock)
         file_->append(std::string(kHeader) + "\n");
         // The new name in the folder must survive a power cut as well as the lines.
         file_->sync();
-        os::fileSystem().syncFolder(path_.parent_path());
+        folderNotForced_ = os::makeFolderDurable(path_.parent_path());
     } catch (const std::system_error& e) {
         throw Failure("cannot create the run log " + path_.string() + ": " + e.code().message());
     }

@@ -5,27 +5,84 @@
 #include "files/OperatingSystem.h"
 
 #include <array>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <system_error>
+#include <utility>
 
 namespace tovask {
 
 namespace fs = std::filesystem;
 
-std::string readFileBytes(const fs::path& path, const std::string& what) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw Failure("cannot open the " + what + " " + path.string() + ": " +
-                      std::strerror(errno));
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw Failure("cannot read the " + what + " " + path.string());
-    return bytes;
+namespace {
+
+std::string kindText(os::EntryKind kind) {
+    switch (kind) {
+    case os::EntryKind::folder:
+        return "it is a folder";
+    case os::EntryKind::fifo:
+        return "it is not a regular file but a FIFO (a named pipe)";
+    case os::EntryKind::device:
+        return "it is not a regular file but a device";
+    case os::EntryKind::socket:
+        return "it is not a regular file but a socket";
+    case os::EntryKind::regularFile:
+    case os::EntryKind::other:
+        break;
+    }
+    return "it is not a regular file";
+}
+
+os::EntryKind kindOf(fs::file_type type) {
+    switch (type) {
+    case fs::file_type::regular:
+        return os::EntryKind::regularFile;
+    case fs::file_type::directory:
+        return os::EntryKind::folder;
+    case fs::file_type::fifo:
+        return os::EntryKind::fifo;
+    case fs::file_type::block:
+    case fs::file_type::character:
+        return os::EntryKind::device;
+    case fs::file_type::socket:
+        return os::EntryKind::socket;
+    default:
+        return os::EntryKind::other;
+    }
+}
+
+} // namespace
+
+std::optional<std::string> whyNotARegularFile(const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::is_regular_file(status))
+        return std::nullopt;
+    if (error) {
+        std::error_code ignored;
+        return (fs::is_symlink(fs::symlink_status(path, ignored))
+                    ? "it is a link that leads to no file ("
+                    : "it cannot be looked at (") +
+               error.message() + ")";
+    }
+    return kindText(kindOf(status.type()));
+}
+
+std::string readFileBytes(const fs::path& path, const FileToRead& kind) {
+    const std::string named = std::string(kind.what) + " " + path.string();
+    os::ReadFile file;
+    try {
+        file = os::readRegularFile(path, kind.maxBytes);
+    } catch (const std::system_error& e) {
+        throw Failure("cannot open the " + named + ": " + e.code().message());
+    }
+    if (file.kind != os::EntryKind::regularFile)
+        throw Failure("cannot read the " + named + ": " + kindText(file.kind));
+    if (file.tooLarge)
+        throw Failure("cannot read the " + named + ": it holds " + std::to_string(file.size) +
+                      " bytes, more than a " + std::string(kind.what) + " can (" +
+                      std::to_string(kind.maxBytes) + " bytes); is it the right file?");
+    return std::move(file.bytes);
 }
 
 namespace {
@@ -71,11 +128,27 @@ void writeFileAtomically(const fs::path& path, std::string_view content) {
     fs::path temporary = path;
     temporary += ".tmp";
     os::FileSystem& files = os::fileSystem();
+    bool inTheWay = false; // something has the temporary name and cannot be removed
     try {
-        os::writeDurably(temporary, content);
+        try {
+            os::writeDurably(temporary, content);
+        } catch (const std::system_error& e) {
+            if (e.code() != std::errc::file_exists)
+                throw;
+            // A temporary file left by a crash, or whatever else took the name: removed (a link
+            // itself, never what it leads to), never written to.
+            inTheWay = true;
+            files.remove(temporary);
+            inTheWay = false;
+            os::writeDurably(temporary, content);
+        }
         files.rename(temporary, path);
-        files.syncFolder(path.parent_path());
+        os::makeFolderDurable(path.parent_path());
     } catch (const std::system_error& e) {
+        if (inTheWay)
+            throw Failure("cannot write " + path.string() + ": its temporary file " +
+                          temporary.string() + " is in the way and cannot be removed (" +
+                          e.code().message() + ")");
         try {
             files.remove(temporary);
         } catch (const std::system_error&) {
@@ -106,7 +179,8 @@ std::string timeStamp(fs::file_time_type t) {
 
 fs::path firstFreeName(const fs::path& base) {
     fs::path candidate = base;
-    for (int n = 2; fs::exists(candidate); ++n) {
+    std::error_code error;
+    for (int n = 2; fs::exists(fs::symlink_status(candidate, error)); ++n) {
         candidate = base;
         candidate += "-" + std::to_string(n);
     }
@@ -115,9 +189,11 @@ fs::path firstFreeName(const fs::path& base) {
 
 fs::path keepEarlierFile(const fs::path& path) {
     std::error_code error;
-    // Only a file is an earlier run's results; a folder of that name stays where it is, so that
-    // writing over it fails and is reported.
-    if (!fs::is_regular_file(path, error))
+    // A file is an earlier run's, and so is a link (it is moved, not followed): the name is
+    // free for a new file after. A folder of that name stays where it is, so that writing over
+    // it fails and is reported.
+    const fs::file_status entry = fs::symlink_status(path, error);
+    if (!fs::exists(entry) || fs::is_directory(entry))
         return {};
     const auto modified = fs::last_write_time(path, error);
     const std::string stem = path.filename().string() + ".earlier-" +
@@ -127,7 +203,7 @@ fs::path keepEarlierFile(const fs::path& path) {
         // The new name is forced onto the disk before anything takes the old one: else a power
         // cut could keep a new file under the old name and undo the rename, and lose the file.
         os::fileSystem().rename(path, kept);
-        os::fileSystem().syncFolder(path.parent_path());
+        os::makeFolderDurable(path.parent_path());
     } catch (const std::system_error& e) {
         throw Failure("cannot keep the earlier file " + path.string() + " as " + kept.string() +
                       ": " + e.code().message());

@@ -88,7 +88,7 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
 }
 
 WordTable readWordFile(const std::filesystem::path& path, Diagnostics& diagnostics) {
-    return parseWordFile(readFileBytes(path, "word file"), path.string(), diagnostics);
+    return parseWordFile(readFileBytes(path, reading::kWordFile), path.string(), diagnostics);
 }
 
 } // namespace tovask

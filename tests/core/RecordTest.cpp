@@ -2,7 +2,9 @@
 // written loses an answer.
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "files/OperatingSystem.h"
 #include "files/RunLog.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/LogSupport.h"
 #ifndef _WIN32
 #include "tests/support/Unprivileged.h"
@@ -12,14 +14,14 @@
 
 #include <filesystem>
 #include <map>
+#include <system_error>
 
 namespace tovask::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Only the tests that need POSIX use it.
-[[maybe_unused]] bool contains(const std::string& text, const std::string& part) {
+bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
@@ -225,6 +227,47 @@ TEST(UnwritableResults, AFileSizeLimitIsShownTheAnswersAreLoggedAndTheNextClickW
     EXPECT_EQ(eventsNamed(r.run.log(), logged::kResultsWritten).size(), 1u);
 }
 #endif
+
+// The system's file system, but forcing a folder onto the disk fails with the error given.
+class FolderSyncFails : public ForwardingFileSystem {
+public:
+    explicit FolderSyncFails(std::errc error) : error_(error) {}
+    void syncFolder(const fs::path&) override {
+        throw std::system_error(std::make_error_code(error_));
+    }
+
+private:
+    std::errc error_;
+};
+
+TEST(FolderSync, AFileSystemWithoutItIsNotedOnceAndAnInputOutputErrorFailsTheWrite) {
+    {
+        SCOPED_TRACE("a network share that cannot force a folder at all");
+        FolderSyncFails cannot(std::errc::invalid_argument);
+        const os::FileSystemReplacement replaced(cannot);
+        LoggedRun run(2);
+        run.toResults();
+        EXPECT_TRUE(run.services.messages.empty());
+        const auto noted = eventsNamed(run.log(), logged::kFolderSyncUnsupported);
+        ASSERT_EQ(noted.size(), 1u);
+        EXPECT_EQ(noted[0].value, std::make_error_code(std::errc::invalid_argument).message());
+        EXPECT_EQ(eventsNamed(run.log(), logged::kResultsWritten).size(), 1u);
+    }
+    {
+        SCOPED_TRACE("a disk that fails");
+        FolderSyncFails broken(std::errc::io_error);
+        const os::FileSystemReplacement replaced(broken);
+        LoggedRun run(2);
+        run.toResults();
+        const std::string cause = std::make_error_code(std::errc::io_error).message();
+        ASSERT_EQ(run.services.messages.size(), 2u);
+        EXPECT_TRUE(contains(run.services.messages[0].second, "cannot create the run log"));
+        EXPECT_TRUE(contains(run.services.messages[0].second, cause));
+        EXPECT_TRUE(contains(run.services.messages[1].second, "out01.001: " + cause));
+        EXPECT_EQ(run.x.Stage, 6);
+        EXPECT_EQ(run.x.KeyArmed, 0);
+    }
+}
 
 #ifndef _WIN32 // a read-only folder flag does not stop writes on Windows
 TEST(UnwritableResults, AReadOnlyFolderIsShownLoggedAndTheNextClickWrites) {

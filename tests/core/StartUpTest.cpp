@@ -1,11 +1,15 @@
 // The click that leaves the parameter screen, and the clicks of stages 1, 11 and 2.
 #include "base/Failure.h"
+#include "files/TextFile.h"
 #include "tests/support/Run.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace tovask::test {
 namespace {
@@ -175,7 +179,13 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
     const auto dataFile = [](const std::string& text) {
         return [text](Session& run) { run.x.InputDataFile.setText(text); };
     };
-    const std::vector<Case> cases{
+    const auto folder = [](const std::string& name) {
+        return [name](Session& run) {
+            RemoveData(run, name);
+            std::filesystem::create_directory(run.services.programFolder() / "data" / name);
+        };
+    };
+    std::vector<Case> cases{
         {"missing word file",
          [](Session& run) { RemoveData(run, "english.wds"); },
          {"english.wds"}},
@@ -226,7 +236,26 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
         {"data file text leaving data", dataFile("../01"), {"\"../01\""}},
         {"data file text with a folder", dataFile("sub/01"), {"\"sub/01\""}},
         {"data file text with a wildcard", dataFile("0?1"), {"\"0?1\""}},
+        {"a folder for the word file", folder("english.wds"), {"english.wds: it is a folder"}},
+        {"a folder for the problem file", folder("inp01.001"), {"inp01.001: it is a folder"}},
+        {"a folder for the lock", folder("lock-out01.001"), {"lock-out01.001: it is a folder"}},
+        {"a problem file of more than 1 MiB",
+         [](Session& run) {
+             std::filesystem::resize_file(run.services.programFolder() / "data" / "inp01.001",
+                                          reading::kProblemFile.maxBytes + 1);
+         },
+         {"inp01.001", "it holds 1048577 bytes"}},
     };
+#ifndef _WIN32
+    cases.push_back(
+        {"a FIFO for the problem file",
+         [](Session& run) {
+             RemoveData(run, "inp01.001");
+             ASSERT_EQ(
+                 ::mkfifo((run.services.programFolder() / "data" / "inp01.001").c_str(), 0644), 0);
+         },
+         {"inp01.001: it is not a regular file but a FIFO"}});
+#endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Session run(kTwoProblems);
@@ -246,6 +275,8 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
         EXPECT_TRUE(run.x.TaskNumber.items().empty());
 
         // Corrected: the good files and parameters again.
+        for (const char* name : {"english.wds", "inp01.001", "lock-out01.001"})
+            RemoveData(run, name);
         run.services.writeNumberedWords();
         run.services.writeData("inp01.001", problemFile(kTwoProblems));
         run.x.ReadTimeInput.setText("1");

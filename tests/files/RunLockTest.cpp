@@ -141,10 +141,10 @@ TEST(RunLock, IsHeldFromTheStartToTheEndOfTheRunOrTheClosedWindow) {
 // The system's file system, but a lock file cannot be created: no space left.
 class NoRoomForLocks : public ForwardingFileSystem {
 public:
-    Handle create(const fs::path& path, Creation creation) override {
+    Handle create(const fs::path& path) override {
         if (path.filename().string().starts_with("lock-"))
             throw std::system_error(ENOSPC, std::generic_category());
-        return ForwardingFileSystem::create(path, creation);
+        return ForwardingFileSystem::create(path);
     }
 };
 

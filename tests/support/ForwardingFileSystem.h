@@ -8,9 +8,7 @@ namespace tovask::test {
 
 class ForwardingFileSystem : public os::FileSystem {
 public:
-    Handle create(const std::filesystem::path& path, Creation creation) override {
-        return system_.create(path, creation);
-    }
+    Handle create(const std::filesystem::path& path) override { return system_.create(path); }
     void write(Handle file, std::string_view bytes) override { system_.write(file, bytes); }
     void truncate(Handle file, std::uint64_t size) override { system_.truncate(file, size); }
     void sync(Handle file) override { system_.sync(file); }

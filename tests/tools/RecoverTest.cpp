@@ -2,6 +2,7 @@
 // where the rebuilt file goes.
 #include "base/Failure.h"
 #include "files/RunLog.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/TestServices.h"
 #include "tools/recover/Recovery.h"
 
@@ -66,6 +67,10 @@ TEST_F(Recover, RefusesWhatIsNoRunLog) {
         std::string::npos);
     EXPECT_NE(refusal(kHeader + kShownOne + kAnsweredOne).find("does not name its problem file"),
               std::string::npos);
+    const fs::path folder = services.programFolder() / "data" / "out02.001.log";
+    fs::create_directory(folder);
+    EXPECT_EQ(test::failureOf([&] { recoverLog(folder); }),
+              "cannot read the run log " + folder.string() + ": it is a folder");
 }
 
 TEST_F(Recover, RefusesALogOfAnotherProblemFile) {

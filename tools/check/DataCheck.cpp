@@ -186,13 +186,43 @@ void compareLanguages(std::vector<FileCheck>& files) {
     }
 }
 
-std::vector<fs::path> dataFiles(const fs::path& folder) {
-    std::vector<fs::path> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && kindOf(entry.path()) != FileKind::other)
-            files.push_back(entry.path());
-    std::ranges::sort(files);
-    return files;
+namespace {
+
+// A name the program reads: a word file of its languages, or a problem file of subject 1.
+bool programReads(const fs::path& path) {
+    const std::string name = path.filename().string();
+    return name == "english.wds" || name == "italian.wds" ||
+           (kindOf(path) == FileKind::problems && path.extension() == ".001");
+}
+
+} // namespace
+
+DataFolder dataFolder(const fs::path& folder) {
+    DataFolder found;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const fs::path& path = entry->path();
+        std::error_code typeError;
+        const bool regular = entry->is_regular_file(typeError);
+        if (kindOf(path) != FileKind::other && (regular || programReads(path))) {
+            found.files.push_back(path);
+        } else if (typeError && entry->is_symlink(error)) {
+            found.brokenLinks.push_back({path.string(),
+                                         FileKind::other,
+                                         {{{path.string(), 0, 0},
+                                           Severity::warning,
+                                           "a link that leads to no file (" + typeError.message() +
+                                               "); tovask reads nothing through it"}},
+                                         {},
+                                         {}});
+        }
+    }
+    if (error)
+        throw fs::filesystem_error("cannot read the folder", folder, error);
+    std::ranges::sort(found.files);
+    std::ranges::sort(found.brokenLinks, {}, &FileCheck::name);
+    return found;
 }
 
 } // namespace tovask::check

@@ -60,8 +60,16 @@ std::vector<Crossings> crossingBudgetLines(const ProblemList& list);
 // file whose count differs; word files with errors are left out.
 void compareLanguages(std::vector<FileCheck>& files);
 
-// The files checked when none are named: the word files and problem files of the folder, sorted
-// by name.
-std::vector<std::filesystem::path> dataFiles(const std::filesystem::path& folder);
+// What the check takes from a data folder when no file is named.
+struct DataFolder {
+    // The word files and problem files, sorted by name; and whatever else has a name the
+    // program reads (english.wds, inp01.001): a folder, a FIFO, a link that leads nowhere, which
+    // the reading then reports.
+    std::vector<std::filesystem::path> files;
+    // A warning for every other link that leads to no file (a loop, a file not there).
+    std::vector<FileCheck> brokenLinks;
+};
+// Throws std::filesystem::filesystem_error when the folder cannot be read.
+DataFolder dataFolder(const std::filesystem::path& folder);
 
 } // namespace tovask::check

@@ -1,5 +1,7 @@
 #include "tools/common/CommandLine.h"
 
+#include "files/OperatingSystem.h"
+
 #include <iostream>
 
 namespace tovask::tools {
@@ -10,7 +12,7 @@ CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             line.help = true;
-        } else if (arg == folderOption) {
+        } else if (!folderOption.empty() && arg == folderOption) {
             if (i + 1 == argc)
                 line.error = std::string(folderOption) + " needs a folder";
             else
@@ -26,9 +28,18 @@ CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption
 
 int Tool::run(int argc, char** argv, int (*work)(const Tool&, const CommandLine&)) const {
     CommandLine line;
-    if (const auto status = start(argc, argv, line))
-        return *status;
-    return work(*this, line);
+    const auto status = start(argc, argv, line);
+    return finish(status ? *status : work(*this, line));
+}
+
+int Tool::finish(int status) const {
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << name << ": the output could not be written whole (a full disk?)\n";
+        return cannotRun;
+    }
+    std::cerr.flush();
+    return std::cerr ? status : cannotRun;
 }
 
 int Tool::fail(const std::string& message) const {
@@ -37,6 +48,7 @@ int Tool::fail(const std::string& message) const {
 }
 
 std::optional<int> Tool::start(int argc, char** argv, CommandLine& line) const {
+    os::treatFileSizeLimitAsWriteFailure();
     line = readCommandLine(argc, argv, folderOption);
     if (!line.error.empty())
         return fail(line.error + "\n" + std::string(usage));

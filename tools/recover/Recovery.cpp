@@ -139,7 +139,7 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
 
 Recovery recoverLog(const fs::path& logFile) {
     const std::string logName = logFile.string();
-    const ReadRunLog log = parseRunLog(readFileBytes(logFile, "run log"), logName);
+    const ReadRunLog log = parseRunLog(readFileBytes(logFile, reading::kRunLog), logName);
     Recovery recovery;
     recovery.parameters = runParameters(log, logName);
     // The problem file and the results file of the run lie in the folder of its log.

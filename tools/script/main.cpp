@@ -35,13 +35,15 @@ int main(int argc, char** argv) {
 
     std::ifstream file;
     if (scriptName != "-") {
+        // A script may come through a pipe (/dev/fd/63 of the shell's <(...)), but a folder
+        // would read as an empty script.
+        std::error_code error;
+        if (std::filesystem::is_directory(scriptName, error))
+            return kTool.fail("cannot read the script " + scriptName + ": it is a folder");
         file.open(scriptName, std::ios::binary);
-        if (!file) {
-            std::cerr << "tovask-script: cannot open the script " << scriptName << ": "
-                      << std::strerror(errno) << '\n';
-            return tovask::script::kExitUsage;
-        }
+        if (!file)
+            return kTool.fail("cannot open the script " + scriptName + ": " + std::strerror(errno));
     }
     tovask::script::Runner runner(programFolder, std::cout, std::cerr);
-    return runner.run(scriptName == "-" ? std::cin : file);
+    return kTool.finish(runner.run(scriptName == "-" ? std::cin : file));
 }
