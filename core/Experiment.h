@@ -145,6 +145,9 @@ private:
 
     // Reports and continues, like every data check the subject may meet.
     void Message(const std::string& text);
+    // The run has ended or its window closes: its files are free for another run. A lock file
+    // that stays behind is reported.
+    void ReleaseLock();
 
     // The run log (core/RecordEvents.cpp), from the click that starts the run on. Recording
     // never stops the run: a log that cannot be written is reported once, and the run goes on.

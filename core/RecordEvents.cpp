@@ -128,8 +128,21 @@ void Experiment::RecordPlayedOut(double unitsOne, double unitsTwo) {
            true);
 }
 
-void Experiment::WindowClosed() {
+void Experiment::ReleaseLock() {
+    if (!lock_)
+        return;
+    const auto stays = lock_->release();
+    const std::string path = lock_->path().string();
     lock_.reset();
+    if (stays)
+        Message("The run has ended, but its lock file " + path + " could not be removed (" +
+                *stays +
+                "). Delete it: until then a run of the same input data file on another PC is "
+                "refused.");
+}
+
+void Experiment::WindowClosed() {
+    ReleaseLock();
     if (!log_ || Stage == 9)
         return;
     const bool problemOnScreen = (Stage == 3 || Stage == 4) && pn >= 1 && problemOnScreen_ == pn;

@@ -3,6 +3,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "files/ResultsFile.h"
 
 namespace tovask {
@@ -34,8 +35,8 @@ void Experiment::Experiment_Load() {
 std::int16_t Experiment::Seconds(const ui::TextBox& box, const std::string& what) {
     const auto value = parseNumber(box.text());
     if (!value || roundHalfEven(*value) < 1 || roundHalfEven(*value) > 32767)
-        throw Failure(what + " \"" + box.text() +
-                      "\" is not usable: type a whole number of seconds from 1 to 32767.");
+        throw Failure(what + " " + inQuotes(box.text()) +
+                      " is not usable: type a whole number of seconds from 1 to 32767.");
     return toInteger(*value);
 }
 
@@ -53,8 +54,8 @@ void Experiment::StageZero() {
     if (Language.text() == "Italian")
         wordFile = data / "italian.wds";
     if (wordFile.empty())
-        throw Failure("The language \"" + Language.text() +
-                      "\" has no word file: choose English or Italian.");
+        throw Failure("The language " + inQuotes(Language.text()) +
+                      " has no word file: choose English or Italian.");
     ThrowOnError stopAtError;
     const WordTable words = readWordFile(wordFile, stopAtError);
     const ProblemList problems =

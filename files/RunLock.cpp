@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 
@@ -137,13 +138,14 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started)
                               " If there is none, click Continue again in a few seconds.");
             stale = "its lock file was left incomplete";
         } else if (holder->host != host) {
-            throw Failure(inUse + " on the PC \"" + holder->host + "\", started " +
-                          holder->started + finishFirst + orDelete);
+            throw Failure(inUse + " on the PC " + inQuotes(holder->host) + ", started " +
+                          shownInMessage(holder->started) + finishFirst + orDelete);
         } else {
             const std::optional<std::string> start =
                 os::processStart(*exactValue<std::uint64_t>(holder->process));
-            const std::string where = "on this PC (\"" + host + "\"), started " + holder->started +
-                                      ", process " + holder->process;
+            const std::string where = "on this PC (" + inQuotes(host) + "), started " +
+                                      shownInMessage(holder->started) + ", process " +
+                                      holder->process;
             if (start == "unknown")
                 throw Failure(inUse + " " + where + finishFirst + orDelete);
             if (start == holder->processStart)
@@ -168,16 +170,26 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started)
     throw Failure(inUse + finishFirst);
 }
 
-RunLock::~RunLock() {
-    if (!notHeldBecause_.empty())
-        return;
+std::optional<std::string> RunLock::release() {
+    if (released_ || !notHeldBecause_.empty())
+        return std::nullopt;
+    released_ = true;
     try {
         // Someone may have removed it by hand and another run taken it since.
         if (readFileBytes(path_, reading::kLockFile) == content_)
             os::fileSystem().remove(path_);
-    } catch (const std::exception&) {
-        // A lock that cannot be released is found to be stale by the next run.
+    } catch (const Failure& failure) {
+        std::error_code ignored;
+        if (fs::exists(fs::symlink_status(path_, ignored)))
+            return failure.what();
+    } catch (const std::system_error& e) {
+        return e.code().message();
     }
+    return std::nullopt;
+}
+
+RunLock::~RunLock() {
+    release();
 }
 
 } // namespace tovask

@@ -100,21 +100,58 @@ void appendUtf8(std::string& out, std::uint32_t code) {
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
 
+constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
+
+// UTF-16 after its byte-order mark; surrogate pairs joined.
+std::string fromUtf16(std::string_view bytes, bool bigEndian) {
+    const auto unitAt = [&](std::size_t i) -> std::uint32_t {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? (first << 8) | second : (second << 8) | first;
+    };
+    std::string out;
+    out.reserve(bytes.size() / 2 + bytes.size() / 8);
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const std::uint32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+            const std::uint32_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        appendUtf8(out, unit >= 0xD800 && unit < 0xE000 ? kReplacementCharacter : unit);
+    }
+    if (i < bytes.size())
+        appendUtf8(out, kReplacementCharacter);
+    return out;
+}
+
 } // namespace
 
-std::string decodeText(std::string_view bytes) {
-    if (isValidUtf8(bytes)) {
-        if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-            bytes.remove_prefix(3);
-        return std::string(bytes);
-    }
+Encoding encodingOf(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE"))
+        return Encoding::utf16LittleEndian;
+    if (bytes.starts_with("\xFE\xFF"))
+        return Encoding::utf16BigEndian;
+    return isValidUtf8(bytes) ? Encoding::utf8 : Encoding::windows1252;
+}
+
+std::string fromWindows1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
     for (char ch : bytes) {
@@ -122,6 +159,21 @@ std::string decodeText(std::string_view bytes) {
         appendUtf8(out, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c);
     }
     return out;
+}
+
+std::string decodeText(std::string_view bytes) {
+    switch (encodingOf(bytes)) {
+    case Encoding::utf16LittleEndian:
+    case Encoding::utf16BigEndian:
+        return fromUtf16(bytes.substr(2), encodingOf(bytes) == Encoding::utf16BigEndian);
+    case Encoding::utf8:
+        if (bytes.starts_with("\xEF\xBB\xBF"))
+            bytes.remove_prefix(3);
+        return std::string(bytes);
+    case Encoding::windows1252:
+        break;
+    }
+    return fromWindows1252(bytes);
 }
 
 void writeFileAtomically(const fs::path& path, std::string_view content) {

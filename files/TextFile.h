@@ -41,10 +41,18 @@ std::string readFileBytes(const std::filesystem::path& path, const FileToRead& k
 // empty for a regular file (or a link to one).
 std::optional<std::string> whyNotARegularFile(const std::filesystem::path& path);
 
-// Text files from lab PCs come as UTF-8 or in the Windows Western code page. A text that is
-// valid UTF-8 is taken as it is (a leading byte-order mark dropped); any other is decoded as
-// Windows-1252. The result is always UTF-8.
+// How a text file from a lab PC is stored: UTF-16 (Windows Notepad's "Unicode") when it begins
+// with a UTF-16 byte-order mark; else UTF-8 when it is valid UTF-8 (a byte-order mark allowed);
+// else the Windows Western code page.
+enum class Encoding { utf16LittleEndian, utf16BigEndian, utf8, windows1252 };
+Encoding encodingOf(std::string_view bytes);
+
+// The text as UTF-8, decoded by its encoding, without a byte-order mark. A Windows-1252 byte
+// that is no character, and a UTF-16 unit that is none (half a surrogate pair, the odd last
+// byte), become U+FFFD, so that nothing is dropped silently.
 std::string decodeText(std::string_view bytes);
+// Bytes decoded as Windows-1252, whatever they are.
+std::string fromWindows1252(std::string_view bytes);
 
 // Writes the content to a new temporary file "<path>.tmp" in the same folder, flushes it to the
 // disk and renames it over the target, so a crash or power cut leaves either the old or the new

@@ -106,6 +106,19 @@ TEST_F(Recover, LeavesOutWhatCannotBeReadAndSaysSo) {
     EXPECT_NE(recovery.recovered.notes[2].find("ends in part of a line"), std::string::npos);
 }
 
+TEST_F(Recover, AnAnswerTheSliderCannotGiveIsNoAnswer) {
+    for (const std::string answer : {"-5", "10.5", "nan", "inf"}) {
+        const auto recovery =
+            recoverLog(writeLog(kHeader + kParameters + kShownOne + "t,9,4,problem_answered,1," +
+                                answer + ",moves=1\n"));
+        EXPECT_TRUE(recovery.recovered.answered.empty()) << answer;
+        ASSERT_EQ(recovery.recovered.notes.size(), 1u) << answer;
+        EXPECT_EQ(recovery.recovered.notes[0],
+                  "line 6 of the log gives problem 1 the answer \"" + answer +
+                      "\", which the slider cannot give (0 to 10); it was left out");
+    }
+}
+
 TEST_F(Recover, NotesAResultsFileTheRunWroteItself) {
     const auto recovery = recoverLog(
         writeLog(kHeader + kParameters + kShownOne + kAnsweredOne +

@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "files/ResultsFile.h"
 #include "files/TextFile.h"
 
@@ -96,7 +97,7 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
                                  : exactValue<double>(text) == value.fileValue;
                 if (!same)
                     refuse("problem " + std::to_string(pn) + " was shown with the " + value.name +
-                           " \"" + text + "\", the file gives " +
+                           " " + inQuotes(text) + ", the file gives " +
                            (value.single ? singleText(static_cast<float>(value.fileValue))
                                          : doubleText(value.fileValue)));
             }
@@ -106,6 +107,15 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
             if (!event.problem || *event.problem < 1 || *event.problem > problems.count ||
                 (!all && !event.value.empty())) {
                 damaged(event.line);
+                continue;
+            }
+            const double amount = problems.problems[static_cast<std::size_t>(*event.problem)].a;
+            if (all && !isPossibleAnswer(*all, amount)) {
+                recovered.notes.push_back(
+                    "line " + std::to_string(event.line) + " of the log gives problem " +
+                    std::to_string(*event.problem) + " the answer " + inQuotes(event.value) +
+                    ", which the slider cannot give (0 to " + doubleText(amount) +
+                    "); it was left out");
                 continue;
             }
             answers[*event.problem] = all;
@@ -132,7 +142,8 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
                                   "it was left out");
     if (resultsWritten)
         recovered.notes.push_back("the run wrote its results file itself (" +
-                                  resultsWritten->value + ", " + resultsWritten->time +
+                                  shownInMessage(resultsWritten->value) + ", " +
+                                  shownInMessage(resultsWritten->time) +
                                   "); that file is complete, the recovered one is for comparison");
     return recovered;
 }

@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "files/ProblemFile.h"
 #include "files/RunLog.h"
 #include "files/TextFile.h"
@@ -89,8 +90,9 @@ void addTimes(Subject& subject, const std::string& logText, const std::string& l
         const std::string loggedText = logged ? doubleText(*logged) : answer->second->value;
         if (loggedText != answerText(d.record.outcome.all)) {
             notes.push_back(logName + ": left out: it is not the log of " + subject.name +
-                            " (problem " + std::to_string(d.record.pn) + " was answered \"" +
-                            loggedText + "\" in the log, \"" + answerText(d.record.outcome.all) +
+                            " (problem " + std::to_string(d.record.pn) + " was answered " +
+                            inQuotes(loggedText) + " in the log, \"" +
+                            answerText(d.record.outcome.all) +
                             "\" in the results file); decision_ms and moves stay empty");
             return;
         }
