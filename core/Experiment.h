@@ -159,6 +159,13 @@ private:
     void RecordSliderChange();
     void RecordProblemAnswered();
     void RecordPlayedOut(double unitsOne, double unitsTwo);
+    // Who released the run at a hold point: the experimenter's key on this PC, or the session
+    // console through a release request.
+    enum class Releaser { Key, Console };
+    // The experimenter's key: Ctrl+C, character code 3.
+    static constexpr std::int16_t kCtrlC = 3;
+    void ReleaseHoldPoint(Releaser releaser);
+    void RecordRelease(std::string_view holdPoint, Releaser releaser);
 
     ui::Services& services_;
     Random random_;

@@ -9,6 +9,8 @@
 
 namespace tovask {
 
+namespace key = logged::key;
+
 Experiment::Experiment(ui::Services& services) : Experiment(services, systemLogClock()) {}
 
 void Experiment::Record(std::string_view event, std::optional<int> problem, std::string value,
@@ -90,14 +92,14 @@ void Experiment::RecordProblemShown() {
     subjectMoves_ = 0;
     shownAt_ = clock_.monotonic();
     Record(logged::kProblemShown, pn, {},
-           detailText({{"rev", std::to_string(rev[pn].value_or(0))},
-                       {"inv", std::to_string(inv[pn].value_or(0))},
-                       {"pt", exactText(pt[pn])},
-                       {"orig", exactText(orig[pn])},
-                       {"a", exactText(a[pn])},
-                       {"e1", exactText(e[1][pn])},
-                       {"e2", exactText(e[2][pn])},
-                       {"e3", exactText(e[3][pn])}}));
+           detailText({{key::kRev, std::to_string(rev[pn].value_or(0))},
+                       {key::kInv, std::to_string(inv[pn].value_or(0))},
+                       {key::kPt, exactText(pt[pn])},
+                       {key::kOrig, exactText(orig[pn])},
+                       {key::kAmount, exactText(a[pn])},
+                       {key::kRate[1], exactText(e[1][pn])},
+                       {key::kRate[2], exactText(e[2][pn])},
+                       {key::kRate[3], exactText(e[3][pn])}}));
 }
 
 // The hot path while the subject moves the slider: one line, handed to the system, no wait for
@@ -107,25 +109,34 @@ void Experiment::RecordSliderChange() {
     if (bySubject)
         ++subjectMoves_;
     Record(logged::kSlider, pn, std::to_string(AllocationSlider.value()),
-           detailText({{"all", all[pn] ? exactText(*all[pn]) : std::string()},
-                       {"by", bySubject ? "subject" : "program"}}));
+           detailText({{key::kAll, all[pn] ? exactText(*all[pn]) : std::string()},
+                       {key::kBy, std::string(bySubject ? key::kBySubject : key::kByProgram)}}));
 }
 
 void Experiment::RecordProblemAnswered() {
     const auto decision = clock_.monotonic() - shownAt_;
     Record(logged::kProblemAnswered, pn, all[pn] ? exactText(*all[pn]) : std::string(),
-           detailText({{"moves", std::to_string(subjectMoves_)},
-                       {"decision_ms", std::to_string(decision.count())}}),
+           detailText({{key::kMoves, std::to_string(subjectMoves_)},
+                       {key::kDecisionMs, std::to_string(decision.count())}}),
            true);
 }
 
 void Experiment::RecordPlayedOut(double unitsOne, double unitsTwo) {
     Record(logged::kPlayedOut, pn, {},
-           detailText({{"units_one", exactText(unitsOne)},
-                       {"units_two", exactText(unitsTwo)},
-                       {"money_one", exactText(unitsOne * RateOne)},
-                       {"money_two", exactText(unitsTwo * RateTwo)}}),
+           detailText({{key::kUnitsOne, exactText(unitsOne)},
+                       {key::kUnitsTwo, exactText(unitsTwo)},
+                       {key::kMoneyOne, exactText(unitsOne * RateOne)},
+                       {key::kMoneyTwo, exactText(unitsTwo * RateTwo)}}),
            true);
+}
+
+void Experiment::RecordRelease(std::string_view holdPoint, Releaser releaser) {
+    DetailPairs detail = {{key::kReleased, std::string(holdPoint)}};
+    if (releaser == Releaser::Console)
+        detail.emplace_back(key::kBy, key::kByConsole);
+    // The key's character code, as typed; a release from the console typed none.
+    Record(logged::kExperimenterKey, std::nullopt,
+           releaser == Releaser::Key ? std::to_string(kCtrlC) : "", detailText(detail), true);
 }
 
 void Experiment::ReleaseLock() {

@@ -97,22 +97,32 @@ private:
 // What a path names, as a reader that takes only regular files sees it.
 enum class EntryKind { regularFile, folder, fifo, device, socket, other };
 
-// A whole regular file as read, or why it was not read.
-struct ReadFile {
-    EntryKind kind = EntryKind::regularFile; // what the path names; only a regular file is read
-    std::uint64_t size = 0;                  // the file's size in bytes
-    bool tooLarge = false;                   // larger than the most the reader takes: not read
-    std::string bytes;
-};
+// A regular file open for reading, or nothing. A folder, a FIFO or a device is looked at but not
+// opened for reading (and should one take the file's place in between, it is opened without
+// waiting and left unread), so a reader never waits on anything but the disk. On Windows the
+// file is opened sharing reading, writing and deleting, so that its owner may append to it or
+// rename another file over it meanwhile. Throws std::system_error when the path cannot be
+// looked at or opened (no such file, a link loop, no right to read).
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const std::filesystem::path& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-// Reads a whole regular file of at most maxBytes bytes. Nothing else is read, nor ever waited
-// on: a folder, a FIFO or a device is looked at without being opened for reading (and opened,
-// if it takes the place of the file in between, without waiting), and a file larger than
-// maxBytes is refused at once, with its size. On Windows the file is opened sharing reading,
-// writing and deleting, so that its owner may append to it or rename another file over it
-// meanwhile. Throws std::system_error when it cannot be opened or read (no such file, a link
-// loop, no right to read).
-ReadFile readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes);
+    // What the path names; only a regular file is read.
+    EntryKind kind() const { return kind_; }
+    // The file's size in bytes when it was opened.
+    std::uint64_t size() const { return size_; }
+    // Up to count bytes from offset, fewer only where the file ends (it may have grown since
+    // it was opened). Throws std::system_error.
+    std::string read(std::uint64_t offset, std::size_t count);
+
+private:
+    EntryKind kind_ = EntryKind::other;
+    std::uint64_t size_ = 0;
+    std::intptr_t handle_ = -1; // the descriptor, or the Windows handle; -1 when not open
+};
 
 // Makes a write beyond the process's file-size limit (ulimit -f) fail with "File too large",
 // like any other failed write, instead of ending the process with SIGXFSZ. Every program calls

@@ -117,37 +117,42 @@ FileSystem& systemFileSystem() {
     return fileSystem;
 }
 
-ReadFile readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
-    ReadFile file;
+ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0)
         fail(errno);
-    file.kind = kindOf(status.st_mode);
-    if (file.kind != EntryKind::regularFile)
-        return file;
+    kind_ = kindOf(status.st_mode);
+    if (kind_ != EntryKind::regularFile)
+        return;
     // Something else may have taken the name since: opened without waiting (a FIFO would wait
     // for a writer), and looked at again.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         fail(errno);
-    const Descriptor open(fd);
+    handle_ = fd;
     if (::fstat(fd, &status) != 0)
         fail(errno);
-    file.kind = kindOf(status.st_mode);
-    file.size = static_cast<std::uint64_t>(status.st_size);
-    if (file.kind != EntryKind::regularFile)
-        return file;
-    if (file.size > maxBytes) {
-        file.tooLarge = true;
-        return file;
-    }
-    // The file may grow while it is read (a run log that its run appends to): read to its
-    // end, but never beyond the bound.
+    kind_ = kindOf(status.st_mode);
+    size_ = static_cast<std::uint64_t>(status.st_size);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (handle_ >= 0)
+        ::close(descriptor(handle_));
+}
+
+std::string ReadOnlyFile::read(std::uint64_t offset, std::size_t count) {
+    std::string bytes;
+    if (kind_ != EntryKind::regularFile)
+        return bytes;
+    // Room for what the file held when it was opened, and a byte more to see it has grown.
+    std::size_t room = static_cast<std::size_t>(
+        std::min<std::uint64_t>(count, (size_ > offset ? size_ - offset : 0) + 1));
     std::size_t got = 0;
-    std::size_t room = static_cast<std::size_t>(file.size) + 1; // the end shows as a read of 0
-    for (;;) {
-        file.bytes.resize(room);
-        const ssize_t n = ::read(fd, file.bytes.data() + got, room - got);
+    while (got < count) {
+        bytes.resize(room);
+        const ssize_t n = ::pread(descriptor(handle_), bytes.data() + got, room - got,
+                                  static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -155,18 +160,11 @@ ReadFile readRegularFile(const std::filesystem::path& path, std::uint64_t maxByt
         if (n == 0)
             break;
         got += static_cast<std::size_t>(n);
-        if (got > maxBytes) {
-            file.tooLarge = true;
-            file.size = got;
-            file.bytes.clear();
-            return file;
-        }
         if (got == room)
-            room = static_cast<std::size_t>(std::min<std::uint64_t>(2 * room, maxBytes + 1));
+            room = std::min(2 * room, count);
     }
-    file.bytes.resize(got);
-    file.size = got;
-    return file;
+    bytes.resize(got);
+    return bytes;
 }
 
 void treatFileSizeLimitAsWriteFailure() {

@@ -81,18 +81,6 @@ public:
     void syncFolder(const std::filesystem::path&) override {}
 };
 
-// Closes a handle at the end of a scope.
-class OpenHandle {
-public:
-    explicit OpenHandle(HANDLE handle) : handle_(handle) {}
-    ~OpenHandle() { CloseHandle(handle_); }
-    OpenHandle(const OpenHandle&) = delete;
-    OpenHandle& operator=(const OpenHandle&) = delete;
-
-private:
-    HANDLE handle_;
-};
-
 EntryKind kindOf(DWORD fileType) {
     switch (fileType) {
     case FILE_TYPE_DISK:
@@ -113,14 +101,13 @@ FileSystem& systemFileSystem() {
     return fileSystem;
 }
 
-ReadFile readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
-    ReadFile file;
+ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         fail(GetLastError());
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        file.kind = EntryKind::folder;
-        return file;
+        kind_ = EntryKind::folder;
+        return;
     }
     // Other PCs and the console read a file while its owner appends to it or renames another
     // over it: the reader shares everything, so it never stands in the owner's way.
@@ -129,43 +116,49 @@ ReadFile readRegularFile(const std::filesystem::path& path, std::uint64_t maxByt
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         fail(GetLastError());
-    const OpenHandle open(handle);
-    file.kind = kindOf(GetFileType(handle));
-    if (file.kind != EntryKind::regularFile)
-        return file;
+    handle_ = reinterpret_cast<std::intptr_t>(handle);
+    kind_ = kindOf(GetFileType(handle));
+    if (kind_ != EntryKind::regularFile)
+        return;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(handle, &size))
         fail(GetLastError());
-    file.size = static_cast<std::uint64_t>(size.QuadPart);
-    if (file.size > maxBytes) {
-        file.tooLarge = true;
-        return file;
-    }
-    // The file may grow while it is read: read to its end, but never beyond the bound.
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (handle_ != -1)
+        CloseHandle(handleOf(handle_));
+}
+
+std::string ReadOnlyFile::read(std::uint64_t offset, std::size_t count) {
+    std::string bytes;
+    if (kind_ != EntryKind::regularFile)
+        return bytes;
+    // Room for what the file held when it was opened, and a byte more to see it has grown.
+    std::size_t room = static_cast<std::size_t>(
+        std::min<std::uint64_t>(count, (size_ > offset ? size_ - offset : 0) + 1));
     std::size_t got = 0;
-    std::size_t room = static_cast<std::size_t>(file.size) + 1; // the end shows as a read of 0
-    for (;;) {
-        file.bytes.resize(room);
-        DWORD n = 0;
+    while (got < count) {
+        bytes.resize(room);
+        const std::uint64_t at = offset + got;
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
         const std::size_t rest = room - got;
-        if (!ReadFile(handle, file.bytes.data() + got,
-                      rest > 0x40000000 ? 0x40000000 : static_cast<DWORD>(rest), &n, nullptr))
+        DWORD n = 0;
+        if (!ReadFile(handleOf(handle_), bytes.data() + got,
+                      rest > 0x40000000 ? 0x40000000 : static_cast<DWORD>(rest), &n, &where) &&
+            GetLastError() != ERROR_HANDLE_EOF)
             fail(GetLastError());
         if (n == 0)
             break;
         got += n;
-        if (got > maxBytes) {
-            file.tooLarge = true;
-            file.size = got;
-            file.bytes.clear();
-            return file;
-        }
         if (got == room)
-            room = static_cast<std::size_t>(std::min<std::uint64_t>(2 * room, maxBytes + 1));
+            room = std::min(2 * room, count);
     }
-    file.bytes.resize(got);
-    file.size = got;
-    return file;
+    bytes.resize(got);
+    return bytes;
 }
 
 // Windows has no limit on the size of the files a process writes.

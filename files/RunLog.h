@@ -73,6 +73,36 @@ inline constexpr std::string_view kReadingTime = "reading_time";
 inline constexpr std::string_view kWaitingTime = "waiting_time";
 inline constexpr std::string_view kProblemFile = "problem_file";
 inline constexpr std::string_view kProblemCount = "problem_count";
+
+// The names of the detail column's pairs, by the event that writes them.
+namespace key {
+// problem_shown: the draws and the values of the problem as shown.
+inline constexpr std::string_view kRev = "rev";
+inline constexpr std::string_view kInv = "inv";
+inline constexpr std::string_view kPt = "pt";
+inline constexpr std::string_view kOrig = "orig";
+inline constexpr std::string_view kAmount = "a";
+inline constexpr std::string_view kRate[4] = {"", "e1", "e2", "e3"};
+// slider: the answer the position gives, and who moved it ("subject" or "program").
+inline constexpr std::string_view kAll = "all";
+inline constexpr std::string_view kBy = "by";
+inline constexpr std::string_view kBySubject = "subject";
+inline constexpr std::string_view kByProgram = "program";
+// problem_answered: the slider moves of the subject, and the time from shown to answered.
+inline constexpr std::string_view kMoves = "moves";
+inline constexpr std::string_view kDecisionMs = "decision_ms";
+// experimenter_key: the hold point released.
+inline constexpr std::string_view kReleased = "released";
+inline constexpr std::string_view kReleasedInstructions = "instructions";
+inline constexpr std::string_view kReleasedPlayingOut = "playing_out";
+// ... and, where the session console released it rather than the key, by=console.
+inline constexpr std::string_view kByConsole = "console";
+// played_out: the division of the task played out, in units and in money.
+inline constexpr std::string_view kUnitsOne = "units_one";
+inline constexpr std::string_view kUnitsTwo = "units_two";
+inline constexpr std::string_view kMoneyOne = "money_one";
+inline constexpr std::string_view kMoneyTwo = "money_two";
+} // namespace key
 } // namespace logged
 
 // The version of the program that writes the log.
@@ -122,27 +152,5 @@ private:
 
 // The log of a results file: its name with ".log" appended (out01.001 -> out01.001.log).
 std::filesystem::path runLogPath(const std::filesystem::path& resultsFile);
-
-// A log as read back. Lines that cannot be read are listed, not fatal: a run that broke may
-// leave a damaged end, and every line that can be read counts.
-struct LoggedEvent {
-    int line = 0; // 1-based line number in the file
-    std::string time;
-    std::string msSinceStart;
-    std::string stage;
-    std::string event;
-    std::optional<int> problem;
-    std::string value;
-    std::string detail;
-};
-
-struct ReadRunLog {
-    std::vector<LoggedEvent> events;
-    std::vector<int> damagedLines; // line numbers of complete lines that could not be read
-    bool endsInPiece = false;      // the text after the last line end is not a whole line
-};
-
-// Throws tovask::Failure when the text does not start with the header line of a run log.
-ReadRunLog parseRunLog(std::string_view text, const std::string& file);
 
 } // namespace tovask

@@ -4,9 +4,11 @@
 #include "base/Text.h"
 #include "files/OperatingSystem.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <ctime>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -68,21 +70,64 @@ std::optional<std::string> whyNotARegularFile(const fs::path& path) {
     return kindText(kindOf(status.type()));
 }
 
-std::string readFileBytes(const fs::path& path, const FileToRead& kind) {
-    const std::string named = std::string(kind.what) + " " + path.string();
-    os::ReadFile file;
+namespace {
+
+// Opens the file for one of the readers below: a regular file only.
+std::unique_ptr<os::ReadOnlyFile> openToRead(const fs::path& path, std::string_view what) {
+    std::unique_ptr<os::ReadOnlyFile> file;
     try {
-        file = os::readRegularFile(path, kind.maxBytes);
+        file = std::make_unique<os::ReadOnlyFile>(path);
     } catch (const std::system_error& e) {
-        throw Failure("cannot open the " + named + ": " + e.code().message());
+        throw Failure("cannot open the " + std::string(what) + " " + path.string() + ": " +
+                      e.code().message());
     }
-    if (file.kind != os::EntryKind::regularFile)
-        throw Failure("cannot read the " + named + ": " + kindText(file.kind));
-    if (file.tooLarge)
-        throw Failure("cannot read the " + named + ": it holds " + std::to_string(file.size) +
-                      " bytes, more than a " + std::string(kind.what) + " can (" +
-                      std::to_string(kind.maxBytes) + " bytes); is it the right file?");
-    return std::move(file.bytes);
+    if (file->kind() != os::EntryKind::regularFile)
+        throw Failure("cannot read the " + std::string(what) + " " + path.string() + ": " +
+                      kindText(file->kind()));
+    return file;
+}
+
+// Up to count bytes of the file from offset.
+std::string readPart(os::ReadOnlyFile& file, const fs::path& path, std::string_view what,
+                     std::uint64_t offset, std::size_t count) {
+    try {
+        return file.read(offset, count);
+    } catch (const std::system_error& e) {
+        throw Failure("cannot read the " + std::string(what) + " " + path.string() + ": " +
+                      e.code().message());
+    }
+}
+
+} // namespace
+
+std::string readFileBytes(const fs::path& path, const FileToRead& kind) {
+    const auto file = openToRead(path, kind.what);
+    // One byte beyond the bound tells a file that has grown past it while it was read.
+    std::string bytes;
+    if (file->size() <= kind.maxBytes)
+        bytes = readPart(*file, path, kind.what, 0, static_cast<std::size_t>(kind.maxBytes) + 1);
+    const std::uint64_t size = std::max<std::uint64_t>(file->size(), bytes.size());
+    if (size > kind.maxBytes)
+        throw Failure("cannot read the " + std::string(kind.what) + " " + path.string() +
+                      ": it holds " + std::to_string(size) + " bytes, more than a " +
+                      std::string(kind.what) + " can (" + std::to_string(kind.maxBytes) +
+                      " bytes); is it the right file?");
+    return bytes;
+}
+
+FilePart readFilePart(const fs::path& path, std::string_view what, std::uint64_t offset,
+                      std::size_t count, std::size_t headBytes) {
+    const auto file = openToRead(path, what);
+    FilePart part;
+    part.size = file->size();
+    // What the file held when it was opened; whatever follows comes with the next part.
+    const auto upToSize = [&](std::uint64_t from, std::size_t n) {
+        return static_cast<std::size_t>(
+            std::min<std::uint64_t>(n, part.size > from ? part.size - from : 0));
+    };
+    part.head = readPart(*file, path, what, 0, upToSize(0, headBytes));
+    part.bytes = readPart(*file, path, what, offset, upToSize(offset, count));
+    return part;
 }
 
 namespace {

@@ -47,6 +47,17 @@ std::optional<std::string> whyNotARegularFile(const std::filesystem::path& path)
 enum class Encoding { utf16LittleEndian, utf16BigEndian, utf8, windows1252 };
 Encoding encodingOf(std::string_view bytes);
 
+// A part of a file that another program may be appending to: its size when read, its first
+// headBytes bytes, and up to count bytes from offset, read like readFileBytes (a regular file
+// only, never waited on). Throws tovask::Failure naming the file.
+struct FilePart {
+    std::uint64_t size = 0;
+    std::string head;
+    std::string bytes;
+};
+FilePart readFilePart(const std::filesystem::path& path, std::string_view what,
+                      std::uint64_t offset, std::size_t count, std::size_t headBytes);
+
 // The text as UTF-8, decoded by its encoding, without a byte-order mark. A Windows-1252 byte
 // that is no character, and a UTF-16 unit that is none (half a surrogate pair, the odd last
 // byte), become U+FFFD, so that nothing is dropped silently.

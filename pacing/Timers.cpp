@@ -38,19 +38,20 @@ void Experiment::WaitTimer_Timer() {
 // Ctrl+C (code 3) on Continue releases the run at its two hold points: after the instructions
 // and after the last problem. The key is never swallowed.
 void Experiment::Continue_KeyPress(std::int16_t& keyAscii) {
-    constexpr std::int16_t kCtrlC = 3;
-    if (KeyArmed != 1)
-        return;
-    if (Stage == 11 && keyAscii == kCtrlC) {
-        Record(logged::kExperimenterKey, std::nullopt, std::to_string(keyAscii),
-               "released=instructions", true);
+    if (KeyArmed == 1 && keyAscii == kCtrlC)
+        ReleaseHoldPoint(Releaser::Key);
+}
+
+// The hold points: stage 11 (the reading time is over) and stage 6 (the results are written).
+void Experiment::ReleaseHoldPoint(Releaser releaser) {
+    if (Stage == 11) {
+        RecordRelease(logged::key::kReleasedInstructions, releaser);
         KeyArmed = 0;
         Continue.setCaption(Words[33]);
         Stage = 2;
     }
-    if (Stage == 6 && keyAscii == kCtrlC) {
-        Record(logged::kExperimenterKey, std::nullopt, std::to_string(keyAscii),
-               "released=playing_out", true);
+    if (Stage == 6) {
+        RecordRelease(logged::key::kReleasedPlayingOut, releaser);
         KeyArmed = 0;
         Continue.setCaption(Words[30]);
         Stage = 7;

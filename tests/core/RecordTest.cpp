@@ -42,11 +42,11 @@ TEST(RunRecord, StartsWithTheParametersOfTheRun) {
     run.click();
     const ReadRunLog log = run.log();
     std::map<std::string, std::string> parameters;
-    for (const LoggedEvent& event : eventsNamed(log, logged::kParameter)) {
-        EXPECT_EQ(event.stage, "0");
-        EXPECT_EQ(event.msSinceStart, "0");
+    for (const RunLogEvent& event : eventsOf<logread::Parameter>(log)) {
+        EXPECT_EQ(event.stage, 0);
+        EXPECT_EQ(event.msSinceStart, 0);
         EXPECT_EQ(event.time, "2024-03-05T14:07:09.042+01:00");
-        parameters[event.detail] = event.value;
+        parameters[event.as<logread::Parameter>()->name] = event.as<logread::Parameter>()->value;
     }
     EXPECT_EQ(parameters, (std::map<std::string, std::string>{
                               {"program_version", std::string(programVersion())},
@@ -68,43 +68,58 @@ TEST(RunRecord, RecordsEachProblemShownMovedAndAnswered) {
     run.answer({});
     const ReadRunLog log = run.log();
 
-    const auto shown = eventsNamed(log, logged::kProblemShown);
+    const auto shown = eventsOf<logread::ProblemShown>(log);
     ASSERT_EQ(shown.size(), 2u);
     for (int p = 1; p <= 2; ++p) {
-        const LoggedEvent& event = shown[static_cast<std::size_t>(p - 1)];
-        EXPECT_EQ(event.problem, p);
-        EXPECT_EQ(event.stage, "3");
-        EXPECT_EQ(detailValue(event.detail, "rev"), std::to_string(*run.x.rev[p]));
-        EXPECT_EQ(detailValue(event.detail, "inv"), std::to_string(*run.x.inv[p]));
-        EXPECT_EQ(detailValue(event.detail, "pt"), "11");
-        EXPECT_EQ(detailValue(event.detail, "orig"), std::to_string(100 + p));
-        EXPECT_EQ(detailValue(event.detail, "a"), std::to_string(10 + p));
-        EXPECT_EQ(detailValue(event.detail, "e2"), "0.5");
+        const RunLogEvent& event = shown[static_cast<std::size_t>(p - 1)];
+        const auto& problem = *event.as<logread::ProblemShown>();
+        EXPECT_EQ(event.stage, 3);
+        // The line as analysis scripts read it.
+        EXPECT_NE(run.logText().find(",3,problem_shown," + std::to_string(p) +
+                                     ",,rev=" + std::to_string(*run.x.rev[p]) +
+                                     " inv=" + std::to_string(*run.x.inv[p]) +
+                                     " pt=11 orig=" + std::to_string(100 + p) +
+                                     " a=" + std::to_string(10 + p) + " e1=1 e2=0.5 e3=2\n"),
+                  std::string::npos);
+        EXPECT_EQ(problem.pn, p);
+        EXPECT_EQ(problem.rev, *run.x.rev[p]);
+        EXPECT_EQ(problem.inv, *run.x.inv[p]);
+        EXPECT_EQ(problem.a, 10 + p);
+        EXPECT_EQ(problem.e[2], 0.5f);
     }
 
     // Stage 3 sets the slider to its middle: that change is the program's, not the subject's,
     // and so is the one that sets it back from 700 for problem 2.
-    const auto slider = eventsNamed(log, logged::kSlider);
+    const auto slider = eventsOf<logread::SliderMoved>(log);
     ASSERT_EQ(slider.size(), 4u);
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"500", "program"}, {"600", "subject"}, {"700", "subject"}, {"500", "program"}};
+    const std::vector<std::pair<int, bool>> expected = {
+        {500, false}, {600, true}, {700, true}, {500, false}};
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(slider[i].value, expected[i].first);
-        EXPECT_EQ(detailValue(slider[i].detail, "by"), expected[i].second);
+        EXPECT_EQ(slider[i].as<logread::SliderMoved>()->value, expected[i].first);
+        EXPECT_EQ(slider[i].as<logread::SliderMoved>()->bySubject, expected[i].second);
     }
-    EXPECT_EQ(detailValue(slider[2].detail, "all"), exactText(*run.x.all[1]));
-    EXPECT_EQ(slider[3].problem, 2);
-    const auto answered = eventsNamed(log, logged::kProblemAnswered);
+    EXPECT_EQ(slider[2].as<logread::SliderMoved>()->all, run.x.all[1]);
+    EXPECT_EQ(slider[3].as<logread::SliderMoved>()->pn, 2);
+    EXPECT_NE(run.logText().find(
+                  ",3,slider,1,600,all=" + exactText(*slider[1].as<logread::SliderMoved>()->all) +
+                  " by=subject\n"),
+              std::string::npos);
+    const auto answered = eventsOf<logread::ProblemAnswered>(log);
     ASSERT_EQ(answered.size(), 2u);
-    EXPECT_EQ(answered[0].problem, 1);
-    EXPECT_EQ(answered[0].stage, "4");
-    EXPECT_EQ(answered[0].value, exactText(*run.x.all[1]));
+    const auto& first = *answered[0].as<logread::ProblemAnswered>();
+    EXPECT_EQ(first.pn, 1);
+    EXPECT_EQ(answered[0].stage, 4);
+    EXPECT_EQ(first.all, run.x.all[1]);
     // Two moves 250 ms apart, then the waiting second: 1500 ms from the problem to the click.
-    EXPECT_EQ(detailValue(answered[0].detail, "moves"), "2");
-    EXPECT_EQ(detailValue(answered[0].detail, "decision_ms"), "1500");
-    EXPECT_EQ(answered[1].value, "6"); // half of the amount 12
-    EXPECT_EQ(detailValue(answered[1].detail, "moves"), "0");
-    EXPECT_EQ(detailValue(answered[1].detail, "decision_ms"), "1000");
+    EXPECT_EQ(first.moves, 2);
+    EXPECT_EQ(first.decisionMs, 1500);
+    EXPECT_NE(run.logText().find(",4,problem_answered,1," + exactText(*run.x.all[1]) +
+                                 ",moves=2 decision_ms=1500\n"),
+              std::string::npos);
+    const auto& second = *answered[1].as<logread::ProblemAnswered>();
+    EXPECT_EQ(second.all, 6); // half of the amount 12
+    EXPECT_EQ(second.moves, 0);
+    EXPECT_EQ(second.decisionMs, 1000);
 }
 
 TEST(RunRecord, RecordsTheKeyTheResultsAndThePlayingOut) {
@@ -117,28 +132,37 @@ TEST(RunRecord, RecordsTheKeyTheResultsAndThePlayingOut) {
     run.x.WindowClosed(); // after the end: nothing more to record
     const ReadRunLog log = run.log();
 
-    const auto keys = eventsNamed(log, logged::kExperimenterKey);
+    const auto keys = eventsOf<logread::Released>(log);
     ASSERT_EQ(keys.size(), 2u);
-    EXPECT_EQ(keys[0].stage, "11");
-    EXPECT_EQ(keys[0].detail, "released=instructions");
-    EXPECT_EQ(keys[1].stage, "6");
-    EXPECT_EQ(keys[1].detail, "released=playing_out");
+    EXPECT_EQ(keys[0].stage, 11);
+    EXPECT_EQ(keys[0].as<logread::Released>()->hold, logread::HoldPoint::Instructions);
+    EXPECT_EQ(keys[1].stage, 6);
+    EXPECT_EQ(keys[1].as<logread::Released>()->hold, logread::HoldPoint::PlayingOut);
+    EXPECT_FALSE(keys[1].as<logread::Released>()->byConsole);
+    EXPECT_NE(run.logText().find(",11,experimenter_key,,3,released=instructions\n"),
+              std::string::npos);
 
-    const auto written = eventsNamed(log, logged::kResultsWritten);
+    const auto written = eventsOf<logread::ResultsWritten>(log);
     ASSERT_EQ(written.size(), 1u);
-    EXPECT_EQ(written[0].value, (run.services.programFolder() / "data" / "out01.001").string());
+    EXPECT_EQ(written[0].as<logread::ResultsWritten>()->file,
+              (run.services.programFolder() / "data" / "out01.001").string());
 
-    const auto played = eventsNamed(log, logged::kPlayedOut);
+    const auto played = eventsOf<logread::PlayedOut>(log);
     ASSERT_EQ(played.size(), 1u);
-    EXPECT_EQ(played[0].problem, 2);
+    const auto& task = *played[0].as<logread::PlayedOut>();
+    EXPECT_EQ(task.pn, 2);
     // Problem 2: amount 12, the subject's share all(2); side one is group 2 at 0.5, side two
     // group 3 at 2.
     const double one = *run.x.all[2];
-    EXPECT_EQ(detailValue(played[0].detail, "units_one"), exactText(one));
-    EXPECT_EQ(detailValue(played[0].detail, "money_one"), exactText(one * 0.5));
-    EXPECT_EQ(detailValue(played[0].detail, "money_two"), exactText((12 - one) * 2));
-    EXPECT_TRUE(eventsNamed(log, logged::kWindowClosed).empty());
-    EXPECT_EQ(log.events.back().event, logged::kPlayedOut);
+    EXPECT_EQ(task.unitsOne, one);
+    EXPECT_EQ(task.moneyOne, one * 0.5);
+    EXPECT_EQ(task.moneyTwo, (12 - one) * 2);
+    EXPECT_NE(run.logText().find(",played_out,2,,units_one=" + exactText(one) + " units_two=" +
+                                 exactText(12 - one) + " money_one=" + exactText(one * 0.5) +
+                                 " money_two=" + exactText((12 - one) * 2) + "\n"),
+              std::string::npos);
+    EXPECT_TRUE(eventsOf<logread::WindowClosed>(log).empty());
+    EXPECT_TRUE(log.events.back().as<logread::PlayedOut>());
 }
 
 TEST(RunRecord, RecordsAWindowClosedDuringTheRun) {
@@ -147,10 +171,10 @@ TEST(RunRecord, RecordsAWindowClosedDuringTheRun) {
     run.answer({});
     run.click(); // problem 2 on the screen
     run.x.WindowClosed();
-    const auto closed = eventsNamed(run.log(), logged::kWindowClosed);
+    const auto closed = eventsOf<logread::WindowClosed>(run.log());
     ASSERT_EQ(closed.size(), 1u);
-    EXPECT_EQ(closed[0].problem, 2);
-    EXPECT_EQ(closed[0].stage, "3");
+    EXPECT_EQ(closed[0].as<logread::WindowClosed>()->pn, 2);
+    EXPECT_EQ(closed[0].stage, 3);
 }
 
 TEST(RunRecord, AnEarlierRunsLogIsKept) {
@@ -161,7 +185,7 @@ TEST(RunRecord, AnEarlierRunsLogIsKept) {
     for (const auto& entry : fs::directory_iterator(run.services.programFolder() / "data"))
         kept += entry.path().filename().string().rfind("out01.001.log.earlier-", 0) == 0;
     EXPECT_EQ(kept, 1);
-    EXPECT_EQ(eventsNamed(run.log(), logged::kProblemAnswered).size(), 1u);
+    EXPECT_EQ(eventsOf<logread::ProblemAnswered>(run.log()).size(), 1u);
 }
 
 #ifndef _WIN32 // the file size limit is POSIX
@@ -216,15 +240,16 @@ TEST(UnwritableResults, AFileSizeLimitIsShownTheAnswersAreLoggedAndTheNextClickW
     }
     EXPECT_EQ(resultsMessages, 2);
     EXPECT_EQ(logMessages, 1); // said once, however many lines are lost
-    const auto answered = eventsNamed(r.run.log(), logged::kProblemAnswered);
+    const auto answered = eventsOf<logread::ProblemAnswered>(r.run.log());
     ASSERT_EQ(answered.size(), 4u);
     for (int p = 1; p <= 4; ++p)
-        EXPECT_EQ(answered[static_cast<std::size_t>(p - 1)].value, exactText(*r.run.x.all[p]));
+        EXPECT_EQ(answered[static_cast<std::size_t>(p - 1)].as<logread::ProblemAnswered>()->all,
+                  r.run.x.all[p]);
 
     r.run.click(); // the limit is gone
     EXPECT_EQ(r.run.services.readData("out01.001"), r.reference.services.readData("out01.001"));
     EXPECT_EQ(r.run.x.KeyArmed, 1);
-    EXPECT_EQ(eventsNamed(r.run.log(), logged::kResultsWritten).size(), 1u);
+    EXPECT_EQ(eventsOf<logread::ResultsWritten>(r.run.log()).size(), 1u);
 }
 #endif
 
@@ -248,10 +273,12 @@ TEST(FolderSync, AFileSystemWithoutItIsNotedOnceAndAnInputOutputErrorFailsTheWri
         LoggedRun run(2);
         run.toResults();
         EXPECT_TRUE(run.services.messages.empty());
-        const auto noted = eventsNamed(run.log(), logged::kFolderSyncUnsupported);
+        const auto noted = eventsOf<logread::Other>(run.log());
         ASSERT_EQ(noted.size(), 1u);
-        EXPECT_EQ(noted[0].value, std::make_error_code(std::errc::invalid_argument).message());
-        EXPECT_EQ(eventsNamed(run.log(), logged::kResultsWritten).size(), 1u);
+        EXPECT_EQ(noted[0].as<logread::Other>()->event, logged::kFolderSyncUnsupported);
+        EXPECT_EQ(noted[0].as<logread::Other>()->value,
+                  std::make_error_code(std::errc::invalid_argument).message());
+        EXPECT_EQ(eventsOf<logread::ResultsWritten>(run.log()).size(), 1u);
     }
     {
         SCOPED_TRACE("a disk that fails");
@@ -283,10 +310,10 @@ TEST(UnwritableResults, AReadOnlyFolderIsShownLoggedAndTheNextClickWrites) {
     EXPECT_EQ(r.run.x.Stage, 6);
     ASSERT_EQ(r.run.services.messages.size(), 1u);
     EXPECT_TRUE(contains(r.run.services.messages[0].second, "cannot write"));
-    const auto failed = eventsNamed(r.run.log(), logged::kResultsFailed);
+    const auto failed = eventsOf<logread::ResultsFailed>(r.run.log());
     ASSERT_EQ(failed.size(), 1u);
-    EXPECT_EQ(failed[0].detail, r.run.services.messages[0].second);
-    EXPECT_EQ(eventsNamed(r.run.log(), logged::kProblemAnswered).size(), 4u);
+    EXPECT_EQ(failed[0].as<logread::ResultsFailed>()->why, r.run.services.messages[0].second);
+    EXPECT_EQ(eventsOf<logread::ProblemAnswered>(r.run.log()).size(), 4u);
 
     r.run.click();
     EXPECT_EQ(r.run.services.readData("out01.001"), r.reference.services.readData("out01.001"));

@@ -3,7 +3,7 @@
 // was), takes over a lock left by a run that has ended, and releases it when the run ends or
 // the window closes.
 #include "files/OperatingSystem.h"
-#include "files/RunLog.h"
+#include "files/RunLogReader.h"
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/Run.h"
 
@@ -89,8 +89,8 @@ TEST(RunLock, ALockThatMayStillBeHeldRefusesTheRunAndOneLeftBehindIsRemoved) {
             EXPECT_EQ(run.x.Stage, 1);
             EXPECT_NE(run.services.readData("lock-out01.001"), c.lock);
             const ReadRunLog log = parseRunLog(run.services.readData("out01.001.log"), "log");
-            EXPECT_TRUE(std::ranges::any_of(log.events, [](const LoggedEvent& e) {
-                return e.event == logged::kStaleLockRemoved;
+            EXPECT_TRUE(std::ranges::any_of(log.events, [](const RunLogEvent& e) {
+                return e.as<logread::StaleLockRemoved>() != nullptr;
             }));
         }
     }

@@ -4,6 +4,7 @@
 #include "base/Failure.h"
 #include "base/Numbers.h"
 #include "files/OperatingSystem.h"
+#include "files/RunLogReader.h"
 #include "tests/support/LogSupport.h"
 #include "tests/support/TestServices.h"
 
@@ -146,7 +147,7 @@ TEST_F(RunLogFile, AFailedLineLeavesNoPieceAndTheNextLineFollows) {
     log.record({3, logged::kSlider, 1, "510", "all=4.9 by=subject"});
     const ReadRunLog back = parseRunLog(services.readData("out01.001.log"), "log");
     ASSERT_EQ(back.events.size(), 1u);
-    EXPECT_EQ(back.events[0].value, "510");
+    EXPECT_EQ(back.events[0].as<logread::SliderMoved>()->value, 510);
     EXPECT_TRUE(back.damagedLines.empty());
     EXPECT_FALSE(back.endsInPiece);
 }
@@ -162,23 +163,79 @@ TEST(RunLogRead, RefusesATextThatIsNoRunLog) {
     EXPECT_THROW(parseRunLog(RunLog::kHeader, "header without a line end"), Failure);
 }
 
+// A log as a run that broke may leave it, and a later version's event.
+const std::string kBrokenRun =
+    std::string(RunLog::kHeader) +
+    "\r\n"
+    "t,1,3,problem_shown,1,,rev=0 inv=1 pt=11 orig=4 a=10 e1=1 e2=0.5 e3=2\r\n"
+    "t,2,0,parameter,,\"multi\nline\",language\n"
+    "damaged line\n"
+    "t,3,4,problem_answered,x1,5,\n"
+    "t,4,4,problem_answered,1,5,moves=0\n"
+    "t,5,4,problem_answered,1,nan,moves=0 decision_ms=5\n"
+    "t,6,3,problem_shown,2,,rev=2 inv=0 pt=11 orig=4 a=10 e1=1 e2=0.5 e3=2\n"
+    "t,7,5,later_event,,v,d\n"
+    "t,8,3,slid";
+
 TEST(RunLogRead, KeepsEveryReadableLineOfABrokenRun) {
-    const std::string text = std::string(RunLog::kHeader) + "\r\n"
-                                                            "t,1,3,problem_shown,1,,rev=0 inv=1\r\n"
-                                                            "t,2,3,slider,1,\"multi\nline\",x\n"
-                                                            "damaged line\n"
-                                                            "t,3,4,problem_answered,x1,5,\n"
-                                                            "t,4,4,problem_answered,1,5,moves=0\n"
-                                                            "t,5,3,slid";
-    const ReadRunLog log = parseRunLog(text, "log");
-    ASSERT_EQ(log.events.size(), 3u);
-    EXPECT_EQ(log.events[0].event, "problem_shown");
-    EXPECT_EQ(log.events[0].problem, 1);
-    EXPECT_EQ(log.events[0].detail, "rev=0 inv=1");
-    EXPECT_EQ(log.events[1].value, "multi\nline");
+    const ReadRunLog log = parseRunLog(kBrokenRun, "log");
+    ASSERT_EQ(log.events.size(), 4u);
+    const auto& shown = *log.events[0].as<logread::ProblemShown>();
+    EXPECT_EQ(shown.pn, 1);
+    EXPECT_EQ(shown.inv, 1);
+    EXPECT_EQ(shown.e[2], 0.5f);
+    EXPECT_EQ(log.events[1].as<logread::Parameter>()->value, "multi\nline");
     EXPECT_EQ(log.events[2].line, 7); // the quoted line end counts as a line
-    EXPECT_EQ(log.damagedLines, (std::vector<int>{5, 6}));
+    EXPECT_EQ(log.events[2].as<logread::ProblemAnswered>()->all, 5);
+    EXPECT_FALSE(log.events[2].as<logread::ProblemAnswered>()->decisionMs);
+    EXPECT_EQ(log.events[3].as<logread::Other>()->event, "later_event");
+    // Not a line of seven fields, a problem that is no number, an answer that is no finite
+    // number, a draw that cannot be.
+    EXPECT_EQ(log.damagedLines, (std::vector<int>{5, 6, 8, 9}));
     EXPECT_TRUE(log.endsInPiece);
+}
+
+// What is read piece by piece, as a run writes it, is what is read whole.
+TEST(RunLogRead, PieceByPieceGivesWhatTheWholeGives) {
+    const ReadRunLog whole = parseRunLog(kBrokenRun, "log");
+    for (std::size_t size : {1u, 2u, 7u, 64u}) {
+        RunLogReader reader("log");
+        std::vector<int> lines;
+        for (std::size_t at = 0; at < kBrokenRun.size(); at += size)
+            for (const RunLogEvent& event : reader.read(kBrokenRun.substr(at, size)))
+                lines.push_back(event.line);
+        EXPECT_EQ(lines, (std::vector<int>{2, 3, 7, 10})) << size;
+        EXPECT_EQ(reader.damagedLines(), whole.damagedLines) << size;
+        EXPECT_TRUE(reader.endsInPiece());
+    }
+    // A wrong first line is refused as soon as it cannot be the header any more.
+    RunLogReader reader("out01.001");
+    EXPECT_NO_THROW(reader.read("wall_clock"));
+    EXPECT_THROW(reader.read("_time;ms"), Failure);
+}
+
+TEST_F(RunLogFile, IsFollowedAsItGrowsAndReadAgainWhenReplaced) {
+    const std::string header = std::string(RunLog::kHeader) + "\n";
+    const std::string answered = "t,9,4,problem_answered,1,5,moves=1 decision_ms=9\n";
+    services.writeData("out01.001.log", header + "t,1,0,parameter,,01,data_file_text\nt,2");
+    RunLogFollower follower(path());
+    RunLogFollower::Poll poll = follower.poll();
+    EXPECT_FALSE(poll.reset);
+    ASSERT_EQ(poll.events.size(), 1u);
+    services.writeData("out01.001.log", header + "t,1,0,parameter,,01,data_file_text\nt,2" +
+                                            ",0,parameter,,1,subject_number\n" + answered);
+    poll = follower.poll();
+    ASSERT_EQ(poll.events.size(), 2u);
+    EXPECT_EQ(poll.events[0].as<logread::Parameter>()->name, "subject_number");
+    EXPECT_EQ(poll.events[1].line, 4);
+    EXPECT_TRUE(follower.poll().events.empty());
+    // A new run's log under the same name, longer than the one read so far.
+    services.writeData("out01.001.log",
+                       header + "u,1,0,parameter,,02,data_file_text\n" + answered + answered);
+    poll = follower.poll();
+    EXPECT_TRUE(poll.reset);
+    ASSERT_EQ(poll.events.size(), 3u);
+    EXPECT_EQ(poll.events[0].as<logread::Parameter>()->value, "02");
 }
 
 } // namespace

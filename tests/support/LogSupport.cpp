@@ -55,14 +55,6 @@ void LoggedRun::toResults() {
     click(); // stage 6
 }
 
-std::vector<LoggedEvent> eventsNamed(const ReadRunLog& log, std::string_view name) {
-    std::vector<LoggedEvent> events;
-    for (const LoggedEvent& event : log.events)
-        if (event.event == name)
-            events.push_back(event);
-    return events;
-}
-
 #ifndef _WIN32
 FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
     rlimit limit{};

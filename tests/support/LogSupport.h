@@ -4,6 +4,7 @@
 
 #include "core/Experiment.h"
 #include "files/RunLog.h"
+#include "files/RunLogReader.h"
 #include "tests/support/TestServices.h"
 
 #include <chrono>
@@ -60,8 +61,14 @@ public:
     int count;
 };
 
-// The events of one name, in order.
-std::vector<LoggedEvent> eventsNamed(const ReadRunLog& log, std::string_view name);
+// The events of one kind, in order.
+template <typename T> std::vector<RunLogEvent> eventsOf(const ReadRunLog& log) {
+    std::vector<RunLogEvent> events;
+    for (const RunLogEvent& event : log.events)
+        if (event.as<T>())
+            events.push_back(event);
+    return events;
+}
 
 #ifndef _WIN32 // Windows has no limit on the size of the files a process writes.
 // Lowers the limit on the size of the files this process writes, so that writing beyond it

@@ -107,15 +107,22 @@ TEST_F(Recover, LeavesOutWhatCannotBeReadAndSaysSo) {
 }
 
 TEST_F(Recover, AnAnswerTheSliderCannotGiveIsNoAnswer) {
-    for (const std::string answer : {"-5", "10.5", "nan", "inf"}) {
+    const std::string impossible = "\", which the slider cannot give (0 to 10); it was left out";
+    const struct {
+        std::string answer;
+        std::string note;
+    } cases[] = {
+        {"-5", "line 6 of the log gives problem 1 the answer \"-5" + impossible},
+        {"10.5", "line 6 of the log gives problem 1 the answer \"10.5" + impossible},
+        {"nan", "line 6 of the log cannot be read; it was left out"},
+        {"inf", "line 6 of the log cannot be read; it was left out"},
+    };
+    for (const auto& c : cases) {
         const auto recovery =
             recoverLog(writeLog(kHeader + kParameters + kShownOne + "t,9,4,problem_answered,1," +
-                                answer + ",moves=1\n"));
-        EXPECT_TRUE(recovery.recovered.answered.empty()) << answer;
-        ASSERT_EQ(recovery.recovered.notes.size(), 1u) << answer;
-        EXPECT_EQ(recovery.recovered.notes[0],
-                  "line 6 of the log gives problem 1 the answer \"" + answer +
-                      "\", which the slider cannot give (0 to 10); it was left out");
+                                c.answer + ",moves=1\n"));
+        EXPECT_TRUE(recovery.recovered.answered.empty()) << c.answer;
+        EXPECT_EQ(recovery.recovered.notes, std::vector<std::string>{c.note}) << c.answer;
     }
 }
 

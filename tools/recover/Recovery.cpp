@@ -4,6 +4,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "files/ResultsFile.h"
+#include "files/RunLog.h"
 #include "files/TextFile.h"
 
 #include <map>
@@ -15,23 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string* parameter(const ReadRunLog& log, std::string_view name) {
-    for (const LoggedEvent& event : log.events)
-        if (event.event == logged::kParameter && event.detail == name)
-            return &event.value;
-    return nullptr;
-}
-
-// rev and inv of a problem as drawn when it was shown.
-struct Draws {
-    int rev = 0;
-    int inv = 0;
-};
+using namespace logread;
 
 // The values of a problem as the log shows it, each named as the experimenter knows it.
 struct ShownValue {
-    std::string_view key;
     const char* name;
+    double shown;
     double fileValue;
     bool single; // a rate, held in single precision
 };
@@ -39,9 +29,9 @@ struct ShownValue {
 } // namespace
 
 RunParameters runParameters(const ReadRunLog& log, const std::string& logName) {
-    const std::string* dataFileText = parameter(log, logged::kDataFileText);
-    const std::string* subjectNumber = parameter(log, logged::kSubjectNumber);
-    const std::string* problemCount = parameter(log, logged::kProblemCount);
+    const std::string* dataFileText = runParameter(log.events, logged::kDataFileText);
+    const std::string* subjectNumber = runParameter(log.events, logged::kSubjectNumber);
+    const std::string* problemCount = runParameter(log.events, logged::kProblemCount);
     const auto count = problemCount ? exactValue<int>(*problemCount) : std::nullopt;
     if (!dataFileText || !subjectNumber || !count)
         throw Failure(logName + " does not name its problem file: the parameters recorded at the "
@@ -69,57 +59,52 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
     for (const int line : log.damagedLines)
         damaged(line);
 
-    std::map<int, Draws> shown;
+    std::map<int, const ProblemShown*> shown;
     std::map<int, std::optional<double>> answers;
-    const LoggedEvent* resultsWritten = nullptr;
-    for (const LoggedEvent& event : log.events) {
-        if (event.event == logged::kProblemShown) {
-            const auto rev = exactValue<int>(detailValue(event.detail, "rev").value_or(""));
-            const auto inv = exactValue<int>(detailValue(event.detail, "inv").value_or(""));
-            if (!event.problem || !rev || !inv || (*rev != 0 && *rev != 1) ||
-                (*inv != 0 && *inv != 1)) {
-                damaged(event.line);
-                continue;
-            }
-            const int pn = *event.problem;
+    const RunLogEvent* resultsWritten = nullptr;
+    for (const RunLogEvent& event : log.events) {
+        if (const auto* problem = event.as<ProblemShown>()) {
+            const int pn = problem->pn;
             if (pn < 1 || pn > problems.count)
                 refuse("problem " + std::to_string(pn) + " was shown, but the file has " +
                        std::to_string(problems.count) + " problems");
             const Problem& p = problems.problems[static_cast<std::size_t>(pn)];
-            const ShownValue values[] = {
-                {"pt", "type", p.pt, false},         {"orig", "orig value", p.orig, false},
-                {"a", "amount", p.a, false},         {"e1", "first rate", p.e[1], true},
-                {"e2", "second rate", p.e[2], true}, {"e3", "third rate", p.e[3], true}};
+            const ShownValue values[] = {{"type", problem->pt, p.pt, false},
+                                         {"orig value", problem->orig, p.orig, false},
+                                         {"amount", problem->a, p.a, false},
+                                         {"first rate", problem->e[1], p.e[1], true},
+                                         {"second rate", problem->e[2], p.e[2], true},
+                                         {"third rate", problem->e[3], p.e[3], true}};
             for (const ShownValue& value : values) {
-                const std::string text = detailValue(event.detail, value.key).value_or("");
-                const bool same =
-                    value.single ? exactValue<float>(text) == static_cast<float>(value.fileValue)
-                                 : exactValue<double>(text) == value.fileValue;
+                const bool same = value.single ? static_cast<float>(value.shown) ==
+                                                     static_cast<float>(value.fileValue)
+                                               : value.shown == value.fileValue;
                 if (!same)
                     refuse("problem " + std::to_string(pn) + " was shown with the " + value.name +
-                           " " + inQuotes(text) + ", the file gives " +
+                           " \"" +
+                           (value.single ? exactText(static_cast<float>(value.shown))
+                                         : exactText(value.shown)) +
+                           "\", the file gives " +
                            (value.single ? singleText(static_cast<float>(value.fileValue))
                                          : doubleText(value.fileValue)));
             }
-            shown[pn] = {*rev, *inv};
-        } else if (event.event == logged::kProblemAnswered) {
-            const auto all = exactValue<double>(event.value);
-            if (!event.problem || *event.problem < 1 || *event.problem > problems.count ||
-                (!all && !event.value.empty())) {
+            shown[pn] = problem;
+        } else if (const auto* answer = event.as<ProblemAnswered>()) {
+            if (answer->pn < 1 || answer->pn > problems.count) {
                 damaged(event.line);
                 continue;
             }
-            const double amount = problems.problems[static_cast<std::size_t>(*event.problem)].a;
-            if (all && !isPossibleAnswer(*all, amount)) {
+            const double amount = problems.problems[static_cast<std::size_t>(answer->pn)].a;
+            if (answer->all && !isPossibleAnswer(*answer->all, amount)) {
                 recovered.notes.push_back(
                     "line " + std::to_string(event.line) + " of the log gives problem " +
-                    std::to_string(*event.problem) + " the answer " + inQuotes(event.value) +
-                    ", which the slider cannot give (0 to " + doubleText(amount) +
-                    "); it was left out");
+                    std::to_string(answer->pn) + " the answer " +
+                    inQuotes(exactText(*answer->all)) + ", which the slider cannot give (0 to " +
+                    doubleText(amount) + "); it was left out");
                 continue;
             }
-            answers[*event.problem] = all;
-        } else if (event.event == logged::kResultsWritten) {
+            answers[answer->pn] = answer->all;
+        } else if (event.as<ResultsWritten>()) {
             resultsWritten = &event;
         }
     }
@@ -134,7 +119,7 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
             continue;
         }
         recovered.results += resultsLine(pn, problems.problems[static_cast<std::size_t>(pn)],
-                                         Outcome{draws->second.rev, draws->second.inv, all});
+                                         Outcome{draws->second->rev, draws->second->inv, all});
         recovered.answered.push_back(pn);
     }
     if (log.endsInPiece)
@@ -142,8 +127,8 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
                                   "it was left out");
     if (resultsWritten)
         recovered.notes.push_back("the run wrote its results file itself (" +
-                                  shownInMessage(resultsWritten->value) + ", " +
-                                  shownInMessage(resultsWritten->time) +
+                                  shownInMessage(resultsWritten->as<ResultsWritten>()->file) +
+                                  ", " + shownInMessage(resultsWritten->time) +
                                   "); that file is complete, the recovered one is for comparison");
     return recovered;
 }

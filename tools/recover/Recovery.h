@@ -4,7 +4,7 @@
 // subject answered, byte for byte the line the run would have written.
 
 #include "files/ProblemFile.h"
-#include "files/RunLog.h"
+#include "files/RunLogReader.h"
 
 #include <filesystem>
 #include <string>

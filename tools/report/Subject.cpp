@@ -2,9 +2,9 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
-#include "base/Text.h"
 #include "files/ProblemFile.h"
 #include "files/RunLog.h"
+#include "files/RunLogReader.h"
 #include "files/TextFile.h"
 
 #include <map>
@@ -68,6 +68,12 @@ std::vector<Scope> scopesOf(const std::vector<Decision>& decisions) {
     return scopes;
 }
 
+// Said where the times of the run log cannot be taken: the columns that stay empty.
+std::string timesStayEmpty() {
+    return "; " + std::string(logged::key::kDecisionMs) + " and " +
+           std::string(logged::key::kMoves) + " stay empty";
+}
+
 std::string answerText(const std::optional<double>& all) {
     return all ? doubleText(*all) : "";
 }
@@ -77,30 +83,28 @@ std::string answerText(const std::optional<double>& all) {
 void addTimes(Subject& subject, const std::string& logText, const std::string& logName,
               std::vector<std::string>& notes) {
     const ReadRunLog log = parseRunLog(logText, logName);
-    std::map<int, const LoggedEvent*> answered; // the last answer of each problem
-    for (const LoggedEvent& event : log.events)
-        if (event.event == logged::kProblemAnswered && event.problem)
-            answered[*event.problem] = &event;
+    std::map<int, const logread::ProblemAnswered*> answered; // the last answer of each problem
+    for (const RunLogEvent& event : log.events)
+        if (const auto* answer = event.as<logread::ProblemAnswered>())
+            answered[answer->pn] = answer;
     int matched = 0;
     for (const Decision& d : subject.decisions) {
         const auto answer = answered.find(d.record.pn);
         if (answer == answered.end())
             continue;
-        const auto logged = parseNumber(answer->second->value);
-        const std::string loggedText = logged ? doubleText(*logged) : answer->second->value;
+        const std::string loggedText = answerText(answer->second->all);
         if (loggedText != answerText(d.record.outcome.all)) {
             notes.push_back(logName + ": left out: it is not the log of " + subject.name +
-                            " (problem " + std::to_string(d.record.pn) + " was answered " +
-                            inQuotes(loggedText) + " in the log, \"" +
-                            answerText(d.record.outcome.all) +
-                            "\" in the results file); decision_ms and moves stay empty");
+                            " (problem " + std::to_string(d.record.pn) + " was answered \"" +
+                            loggedText + "\" in the log, \"" + answerText(d.record.outcome.all) +
+                            "\" in the results file)" + timesStayEmpty());
             return;
         }
         ++matched;
     }
     if (matched == 0) {
         notes.push_back(logName + ": left out: it records no answer to a problem of " +
-                        subject.name + "; decision_ms and moves stay empty");
+                        subject.name + timesStayEmpty());
         return;
     }
     if (!log.damagedLines.empty())
@@ -110,9 +114,8 @@ void addTimes(Subject& subject, const std::string& logText, const std::string& l
         const auto answer = answered.find(d.record.pn);
         if (answer == answered.end())
             continue;
-        const std::string& detail = answer->second->detail;
-        d.decisionMs = exactValue<std::int64_t>(detailValue(detail, "decision_ms").value_or(""));
-        d.moves = exactValue<std::int64_t>(detailValue(detail, "moves").value_or(""));
+        d.decisionMs = answer->second->decisionMs;
+        d.moves = answer->second->moves;
     }
     subject.timed = true;
 }
@@ -145,7 +148,7 @@ Subject readSubject(const Source& source, std::vector<std::string>& notes) {
         try {
             log = readFileBytes(*source.log, reading::kRunLog);
         } catch (const Failure& failure) {
-            notes.push_back(std::string(failure.what()) + "; decision_ms and moves stay empty");
+            notes.push_back(std::string(failure.what()) + timesStayEmpty());
         }
     }
     return subjectOf(source, results, log, notes);

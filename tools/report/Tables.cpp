@@ -34,8 +34,11 @@ private:
 } // namespace
 
 std::string decisionsCsv(const std::vector<Subject>& subjects) {
+    // The last two columns come from the run log and bear its names.
     std::string csv = "results_file,pn,orig,pt,a,e1,e2,e3,rev,inv,all,units_one,units_two,"
-                      "rate_one,rate_two,money_one,money_two,share_money_one,decision_ms,moves\n";
+                      "rate_one,rate_two,money_one,money_two,share_money_one," +
+                      std::string(logged::key::kDecisionMs) + "," +
+                      std::string(logged::key::kMoves) + "\n";
     for (const Subject& subject : subjects) {
         const std::string file = csvField(subject.name);
         for (const Decision& d : subject.decisions) {
