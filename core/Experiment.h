@@ -14,6 +14,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -115,6 +116,19 @@ public:
     // The designed extent of the layout in twips, which a window scales to fit.
     static constexpr float kDesignWidth = 18500;
     static constexpr float kDesignHeight = 10845;
+    // BarCentre and BarLength as the load lays them out: the centre line of the bars, and the
+    // length of a bar of MaxAmount units.
+    static constexpr double kBarCentre = 9750;
+    static constexpr double kBarLength = 8750;
+
+    // How far from the centre line the bars of a side reach when the subject gives that side
+    // the whole amount: its units bar and its money bar (the units times the side's rate, on
+    // the same scale). Nothing limits them: a side drawn right of the centre line has
+    // kDesignWidth - kBarCentre twips of the designed area, one drawn left kBarCentre.
+    struct BarReach {
+        double unitsOne = 0, moneyOne = 0, unitsTwo = 0, moneyTwo = 0;
+    };
+    static BarReach barReach(const Problem& problem, int maxAmount);
 
 private:
     // Stage blocks of the Continue click (the dispatch is in Continue_Click).
@@ -149,9 +163,12 @@ private:
     // that stays behind is reported.
     void ReleaseLock();
 
-    // The run log (core/RecordEvents.cpp), from the click that starts the run on. Recording
-    // never stops the run: a log that cannot be written is reported once, and the run goes on.
-    // Starting it also reports what the experimenter must know about the run's lock.
+    // The run log (core/RecordEvents.cpp), from the click that starts the run on. A run whose
+    // log cannot be created does not start: CreateRunLog throws a tovask::Failure that says
+    // what to do. Once it exists, recording never stops the run: a log that cannot be written
+    // is reported once, and the run goes on. Starting it records the parameters and reports what
+    // the experimenter must know about the run's lock.
+    std::unique_ptr<RunLog> CreateRunLog(const std::filesystem::path& results);
     void StartRunLog();
     void Record(std::string_view event, std::optional<int> problem, std::string value,
                 std::string detail = {}, bool durable = false);

@@ -65,4 +65,16 @@ void Experiment::PlaceControls() {
     }
 }
 
+// The widths the slider's change handling gives the bars with the whole amount on one side.
+Experiment::BarReach Experiment::barReach(const Problem& problem, int maxAmount) {
+    const auto sides = sidesOf(problem.pt);
+    if (!sides)
+        return {};
+    const double rateOne = problem.e[static_cast<std::size_t>(sides->one)];
+    const double rateTwo = problem.e[static_cast<std::size_t>(sides->two[0])];
+    const double units = kBarLength * problem.a / maxAmount;
+    return {units, rateOne * kBarLength * problem.a / maxAmount, units,
+            rateTwo * kBarLength * problem.a / maxAmount};
+}
+
 } // namespace tovask

@@ -31,7 +31,24 @@ void Experiment::Record(std::string_view event, std::optional<int> problem, std:
     }
 }
 
-// Called by the click that starts the run, once everything has been read and checked.
+// A run that could keep no answer does not start: the click that would start it is refused,
+// with what the experimenter can do about it.
+std::unique_ptr<RunLog> Experiment::CreateRunLog(const std::filesystem::path& results) {
+    try {
+        return std::make_unique<RunLog>(runLogPath(results), clock_);
+    } catch (const Failure& failure) {
+        throw Failure(std::string(failure.what()) +
+                      ".\nWithout its run log no answer of this run could be kept, so the run "
+                      "does not start. Check that the data folder " +
+                      results.parent_path().string() +
+                      " exists and that the user of this PC may create files in it (on a "
+                      "network share: that the share is connected and writable), then click "
+                      "Continue again.");
+    }
+}
+
+// Called by the click that starts the run, once everything has been read and checked and the
+// run log created.
 void Experiment::StartRunLog() {
     const std::filesystem::path results =
         dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo);
@@ -43,22 +60,6 @@ void Experiment::StartRunLog() {
                 "its run log is kept as " +
                 runLogPath(results).filename().string() +
                 ".earlier-<time>, and tovask-recover rebuilds them.");
-    // A lock that could not be taken is said once: with the run log's failure, which has the
-    // same cause in most cases, or alone.
-    const std::string notLocked = lock_->notHeldBecause().empty()
-                                      ? std::string()
-                                      : " be locked against a second run (" +
-                                            lock_->path().string() + ": " +
-                                            lock_->notHeldBecause() + ").";
-    try {
-        log_ = std::make_unique<RunLog>(runLogPath(results), clock_);
-    } catch (const Failure& failure) {
-        Message(std::string(failure.what()) +
-                ".\nThe run goes on without a run log: its results file is written at the end as "
-                "usual, but answers given before a crash cannot be recovered." +
-                (notLocked.empty() ? "" : " Nor can its files" + notLocked));
-        return;
-    }
     const std::string problemFile =
         dataFilePath(services_.programFolder(), "inp", DataFileName, SubjectNo).filename().string();
     const std::pair<std::string_view, std::string> parameters[] = {
@@ -79,9 +80,10 @@ void Experiment::StartRunLog() {
 
     if (const auto& cause = log_->folderNotForced())
         Record(logged::kFolderSyncUnsupported, std::nullopt, cause->message());
-    if (!notLocked.empty())
-        Message("The files of this run cannot" + notLocked +
-                "\nThe run goes on, but a second run of the same input data file would not be "
+    if (!lock_->notHeldBecause().empty())
+        Message("The files of this run cannot be locked against a second run (" +
+                lock_->path().string() + ": " + lock_->notHeldBecause() +
+                ").\nThe run goes on, but a second run of the same input data file would not be "
                 "stopped.");
     if (const auto& stale = lock_->removedStale())
         Record(logged::kStaleLockRemoved, std::nullopt, *stale);

@@ -64,11 +64,14 @@ void Experiment::StageZero() {
                             Message("Mistake in data entry on problem " + std::to_string(p));
                         });
     // The run's files are its own from here to its end: a second run on them is refused here,
-    // before anything has changed.
+    // before anything has changed, and so is a run whose log cannot be created. A lock taken
+    // for a run that does not start goes with it.
+    const std::filesystem::path results =
+        dataFilePath(services_.programFolder(), "out", dataFileName, subjectNo);
     const auto now = clock_.wallClock();
-    lock_ = std::make_unique<RunLock>(
-        dataFilePath(services_.programFolder(), "out", dataFileName, subjectNo),
-        isoTime(now, clock_.utcOffset(now)));
+    auto lock = std::make_unique<RunLock>(results, isoTime(now, clock_.utcOffset(now)));
+    log_ = CreateRunLog(results);
+    lock_ = std::move(lock);
 
     TARVlogo.setVisible(true);
     TARVlogo.setTop(IntScaleFactor * 4000);

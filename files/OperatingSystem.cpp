@@ -1,6 +1,7 @@
 // What every system shares: the file system in use, and the durable writes built on it.
 #include "files/OperatingSystem.h"
 
+#include <string>
 #include <system_error>
 
 namespace tovask::os {
@@ -50,6 +51,19 @@ std::optional<std::error_code> makeFolderDurable(const std::filesystem::path& fo
             if (e.code() == cannot)
                 return e.code();
         throw;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> cannotCreateFilesIn(const std::filesystem::path& folder) {
+    FileSystem& files = fileSystem();
+    const std::filesystem::path probe =
+        folder / ("tovask-write-test-" + std::to_string(processId()));
+    try {
+        files.close(files.create(probe));
+        files.remove(probe);
+    } catch (const std::system_error& e) {
+        return e.code().message();
     }
     return std::nullopt;
 }

@@ -70,6 +70,11 @@ void writeDurably(const std::filesystem::path& path, std::string_view bytes);
 // as EIO, after which the changes may be lost like a write that failed.
 std::optional<std::error_code> makeFolderDurable(const std::filesystem::path& folder);
 
+// Whether a new file can be created (and removed) in the folder, as a run creates its log and
+// its lock there: tried with an empty file of a name no run uses, removed at once. Empty when
+// it can; the cause when it cannot.
+std::optional<std::string> cannotCreateFilesIn(const std::filesystem::path& folder);
+
 // A new file that is only ever appended to, for the run log. Every append goes straight to the
 // operating system, with no buffer in the process, so what was appended survives the end of the
 // process however it ends; sync() makes it survive a power cut too.

@@ -78,6 +78,8 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
         p.a = values[3];
         for (int k = 1; k <= 3; ++k)
             p.e[k] = static_cast<float>(values[static_cast<std::size_t>(k) + 3]);
+        for (std::size_t k = 0; k < items.size(); ++k)
+            p.where[k] = items[k].where;
 
         if (roundHalfEven(values[0]) != pn && items[0].where.item != 0)
             onWrongNumber(pn, items[0].where);

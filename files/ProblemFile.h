@@ -19,6 +19,9 @@ struct Problem {
     double pt = 0;
     double a = 0;
     std::array<float, 4> e{}; // e[1..3]; e[0] unused
+    // Where each of its seven items stands in the file: its own number, orig, type, amount and
+    // the three rates.
+    std::array<Location, 7> where{};
 };
 
 struct ProblemList {

@@ -139,6 +139,16 @@ RunLog::RunLog(std::filesystem::path path, LogClock& clock)
         file_->sync();
         folderNotForced_ = os::makeFolderDurable(path_.parent_path());
     } catch (const std::system_error& e) {
+        // A log created without its header is no log: it goes, so that the next try starts
+        // afresh instead of keeping it as an earlier run's.
+        if (file_) {
+            file_.reset();
+            try {
+                os::fileSystem().remove(path_);
+            } catch (const std::system_error&) {
+                // The failure to report is the first one.
+            }
+        }
         throw Failure("cannot create the run log " + path_.string() + ": " + e.code().message());
     }
 }

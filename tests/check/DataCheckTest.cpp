@@ -4,9 +4,11 @@
 #include "tools/check/DataCheck.h"
 
 #include "base/Failure.h"
+#include "files/OperatingSystem.h"
 #include "files/ProblemFile.h"
 #include "files/TextFile.h"
 #include "files/WordFile.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +136,26 @@ TEST(DataCheck, ByDefaultEveryWordFileAndProblemFileOfTheFolderInNameOrder) {
                 .rfind((data / "loop").string() + ": warning: a link that leads to no file (", 0),
             0u);
     }
+}
+
+// A data folder where a run could create neither its log nor its lock is an error, found
+// without leaving a file behind.
+TEST(DataCheck, ADataFolderThatRefusesNewFilesIsAnError) {
+    test::TestServices services;
+    const fs::path data = services.programFolder() / "data";
+    EXPECT_FALSE(checkDataFolder(data));
+    EXPECT_TRUE(fs::is_empty(data));
+
+    test::NoNewFiles refusing;
+    const os::FileSystemReplacement replaced(refusing);
+    const auto finding = checkDataFolder(data);
+    ASSERT_TRUE(finding);
+    EXPECT_EQ(finding->severity, Severity::error);
+    EXPECT_EQ(format(*finding).rfind(data.string() + ": error: no file can be created in the data "
+                                                     "folder (",
+                                     0),
+              0u)
+        << format(*finding);
 }
 
 } // namespace

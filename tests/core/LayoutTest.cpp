@@ -54,6 +54,8 @@ TEST_F(AfterLoad, ScaledControlsStandAtTheirPlaces) {
     EXPECT_FLOAT_EQ(x.AllocationSlider.left() + x.AllocationSlider.width() / 2, kCentre);
     EXPECT_DOUBLE_EQ(x.BarCentre, kCentre);
     EXPECT_DOUBLE_EQ(x.BarLength, kBarLength);
+    EXPECT_DOUBLE_EQ(Experiment::kBarCentre, x.BarCentre);
+    EXPECT_DOUBLE_EQ(Experiment::kBarLength, x.BarLength);
 }
 
 TEST_F(AfterLoad, UnscaledControlsKeepTheirDesignPlaces) {
@@ -138,6 +140,29 @@ TEST_F(AfterLoad, StageTwoGivesTheInstructionsTheTopBand) {
     ASSERT_EQ(x.Stage, 3);
     ExpectPlaces(x, {{"Instructions", 1000, 500, 17500, 2000}});
     EXPECT_FALSE(x.Instructions.visible());
+}
+
+// What the data checker predicts of the bars is where the slider takes them: the whole amount
+// on side one, then on side two, of a single side, a pair side, and an amount above the
+// largest amount as a whole number (20.4 against 20).
+TEST(BarReach, IsWhereTheSliderTakesTheBars) {
+    Session run({"1,1,11,10,1,0.5,3", "2,2,21,8,1,2.5,2.5", "3,3,13,20.4,1,1.5,0.25"});
+    ThrowOnError stop;
+    const ProblemList list = readProblemFile(run.services.programFolder() / "data" / "inp01.001",
+                                             stop, [](int, const Location&) {});
+    run.release();
+    for (int p = 1; p <= list.count; ++p) {
+        SCOPED_TRACE(p);
+        run.present();
+        const auto reach = Experiment::barReach(list.problems[p], list.maxAmount);
+        run.giveSideOne(1000);
+        EXPECT_FLOAT_EQ(run.x.AllocationOne.width(), static_cast<float>(reach.unitsOne));
+        EXPECT_FLOAT_EQ(run.x.MoneyOne.width(), static_cast<float>(reach.moneyOne));
+        run.giveSideOne(0);
+        EXPECT_FLOAT_EQ(run.x.AllocationTwoTwo.width(), static_cast<float>(reach.unitsTwo));
+        EXPECT_FLOAT_EQ(run.x.MoneyTwoOne.width(), static_cast<float>(reach.moneyTwo));
+        run.confirm();
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "files/RunLog.h"
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/LogSupport.h"
+#include "tests/support/Run.h"
 #ifndef _WIN32
 #include "tests/support/Unprivileged.h"
 #endif
@@ -13,8 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <optional>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace tovask::test {
 namespace {
@@ -188,27 +193,63 @@ TEST(RunRecord, AnEarlierRunsLogIsKept) {
     EXPECT_EQ(eventsOf<logread::ProblemAnswered>(run.log()).size(), 1u);
 }
 
-#ifndef _WIN32 // the file size limit is POSIX
-TEST(RunRecord, ARunWithoutALogGoesOnAndSaysSoOnce) {
-    LoggedRun run(2);
-    {
-        FileSizeLimit nothing(0); // the log is created, but not one line fits
-        run.click();
-    }
-    EXPECT_EQ(run.x.Stage, 1);
-    ASSERT_EQ(run.services.messages.size(), 1u);
-    EXPECT_TRUE(contains(run.services.messages[0].second, "without a run log"));
-    run.click();
-    run.tick(run.x.ReadInstructionsTimer);
-    run.ctrlC();
-    run.click();
-    run.answer({});
-    run.answer({});
-    run.click();
-    EXPECT_EQ(run.services.messages.size(), 1u);
-    EXPECT_EQ(run.services.readData("out01.001").substr(0, 2), "pn");
-}
+// Without its log a run could keep no answer: the click that would start it is refused as a
+// whole, says where and why, and leaves neither a lock nor a piece of a log; once the cause is
+// gone the next click starts the run.
+TEST(RunRecord, ARunWhoseLogCannotBeCreatedDoesNotStart) {
+    const std::vector<std::pair<const char*, std::function<void(LoggedRun&)>>> causes = {
+        {"no new file",
+         [](LoggedRun& run) {
+             NoNewFiles refusing;
+             const os::FileSystemReplacement replaced(refusing);
+             run.click();
+         }},
+#ifndef _WIN32 // POSIX: a folder's rights, a file size limit
+        {"a read-only folder",
+         [](LoggedRun& run) {
+             const fs::path data = run.services.programFolder() / "data";
+             fs::permissions(
+                 data, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                 fs::perm_options::remove);
+             {
+                 const Unprivileged asLabUser;
+                 run.click();
+             }
+             fs::permissions(data, fs::perms::owner_write, fs::perm_options::add);
+         }},
+        {"not one line fits",
+         [](LoggedRun& run) {
+             const FileSizeLimit nothing(0);
+             run.click();
+         }},
 #endif
+    };
+    for (const auto& [cause, click] : causes) {
+        SCOPED_TRACE(cause);
+        LoggedRun run(2);
+        const std::string before = snapshot(run.x);
+        click(run);
+        EXPECT_EQ(snapshot(run.x), before);
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        const std::string& message = run.services.messages[0].second;
+        const fs::path data = run.services.programFolder() / "data";
+        for (const std::string& part :
+             {"cannot create the run log " + (data / "out01.001.log").string() + ": ",
+              std::string("the run does not start"), "the data folder " + data.string(),
+              std::string("click Continue again")})
+            EXPECT_TRUE(contains(message, part)) << message;
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(data))
+            if (!entry.path().filename().string().starts_with("inp") &&
+                entry.path().extension() != ".wds")
+                left.push_back(entry.path().filename().string());
+        EXPECT_EQ(left, std::vector<std::string>{});
+
+        run.click();
+        EXPECT_EQ(run.x.Stage, 1);
+        EXPECT_EQ(eventsOf<logread::Parameter>(run.log()).size(), 9u);
+    }
+}
 
 // The answers of a run whose results file cannot be written, and a reference run that writes it.
 struct BlockedResults {
@@ -253,23 +294,24 @@ TEST(UnwritableResults, AFileSizeLimitIsShownTheAnswersAreLoggedAndTheNextClickW
 }
 #endif
 
-// The system's file system, but forcing a folder onto the disk fails with the error given.
+// The system's file system, but forcing a folder onto the disk fails with the error set.
 class FolderSyncFails : public ForwardingFileSystem {
 public:
-    explicit FolderSyncFails(std::errc error) : error_(error) {}
-    void syncFolder(const fs::path&) override {
-        throw std::system_error(std::make_error_code(error_));
+    void syncFolder(const fs::path& folder) override {
+        if (!error)
+            return ForwardingFileSystem::syncFolder(folder);
+        throw std::system_error(std::make_error_code(*error));
     }
-
-private:
-    std::errc error_;
+    std::optional<std::errc> error;
 };
 
 TEST(FolderSync, AFileSystemWithoutItIsNotedOnceAndAnInputOutputErrorFailsTheWrite) {
+    FolderSyncFails folders;
+    const os::FileSystemReplacement replaced(folders);
+    const std::string failed = std::make_error_code(std::errc::io_error).message();
     {
         SCOPED_TRACE("a network share that cannot force a folder at all");
-        FolderSyncFails cannot(std::errc::invalid_argument);
-        const os::FileSystemReplacement replaced(cannot);
+        folders.error = std::errc::invalid_argument;
         LoggedRun run(2);
         run.toResults();
         EXPECT_TRUE(run.services.messages.empty());
@@ -281,16 +323,26 @@ TEST(FolderSync, AFileSystemWithoutItIsNotedOnceAndAnInputOutputErrorFailsTheWri
         EXPECT_EQ(eventsOf<logread::ResultsWritten>(run.log()).size(), 1u);
     }
     {
-        SCOPED_TRACE("a disk that fails");
-        FolderSyncFails broken(std::errc::io_error);
-        const os::FileSystemReplacement replaced(broken);
+        SCOPED_TRACE("a disk that fails at the start");
+        folders.error = std::errc::io_error;
         LoggedRun run(2);
-        run.toResults();
-        const std::string cause = std::make_error_code(std::errc::io_error).message();
-        ASSERT_EQ(run.services.messages.size(), 2u);
+        run.click();
+        EXPECT_EQ(run.x.Stage, 0);
+        ASSERT_EQ(run.services.messages.size(), 1u);
         EXPECT_TRUE(contains(run.services.messages[0].second, "cannot create the run log"));
-        EXPECT_TRUE(contains(run.services.messages[0].second, cause));
-        EXPECT_TRUE(contains(run.services.messages[1].second, "out01.001: " + cause));
+        EXPECT_TRUE(contains(run.services.messages[0].second, failed));
+    }
+    {
+        SCOPED_TRACE("a disk that fails at the results");
+        folders.error.reset();
+        LoggedRun run(2);
+        run.startToFirstProblem();
+        run.answer({});
+        run.answer({});
+        folders.error = std::errc::io_error;
+        run.click();
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        EXPECT_TRUE(contains(run.services.messages[0].second, "out01.001: " + failed));
         EXPECT_EQ(run.x.Stage, 6);
         EXPECT_EQ(run.x.KeyArmed, 0);
     }

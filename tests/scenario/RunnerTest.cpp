@@ -1,6 +1,8 @@
 // The runner loop: load first, each line done as it is read, and the three ways a script stops.
 #include "tools/script/Runner.h"
 
+#include "files/OperatingSystem.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/TestServices.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +88,19 @@ TEST_F(RunnerTest, AFailureThatEscapesEndsTheRunWithALastDump) {
     EXPECT_TRUE(contains(dumps[0], R"("messages":[],"ended":"disk on fire"})"));
     EXPECT_EQ(runner.feed("dump", 4), Status::Ended);
     EXPECT_EQ(linesOf(out.str()).size(), 1u);
+}
+
+// A run there would refuse its first click, so the script stops at once, before the window's
+// load, with an exit status that a pilot's shell sees.
+TEST_F(RunnerTest, ADataFolderWhereNoFileCanBeCreatedPlaysNothing) {
+    test::NoNewFiles refusing;
+    const os::FileSystemReplacement replaced(refusing);
+    EXPECT_EQ(play("click\ndump\n"), kExitUsage);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(contains(err.str(), "tovask-script: no file can be created in the data folder " +
+                                        (folder.programFolder() / "data").string() + " ("))
+        << err.str();
+    EXPECT_EQ(runner.experiment().SubjectNumber.text(), "");
 }
 
 // Holds what is written, and shows it only once flushed, like a pipe to another program.

@@ -4,6 +4,9 @@
 
 #include "files/OperatingSystem.h"
 
+#include <cerrno>
+#include <system_error>
+
 namespace tovask::test {
 
 class ForwardingFileSystem : public os::FileSystem {
@@ -21,6 +24,14 @@ public:
 
 private:
     os::FileSystem& system_ = os::systemFileSystem();
+};
+
+// No file can be created, as in a folder without the right to write.
+class NoNewFiles : public ForwardingFileSystem {
+public:
+    Handle create(const std::filesystem::path&) override {
+        throw std::system_error(EACCES, std::generic_category());
+    }
 };
 
 } // namespace tovask::test

@@ -1,6 +1,8 @@
 #include "tools/check/DataCheck.h"
 
 #include "base/Numbers.h"
+#include "core/Experiment.h"
+#include "files/OperatingSystem.h"
 #include "files/ProblemFile.h"
 #include "files/WordFile.h"
 
@@ -93,6 +95,56 @@ Finding designFinding(const std::string& file, const std::vector<Crossings>& typ
                 shares};
 }
 
+// A bar of a side that would end beyond the window, where the subject cannot see its end: the
+// bars follow the scale of the largest amount, and nothing limits a bar of a high rate. One
+// warning per side and row, at the item that makes it long (a rate, or an amount above the
+// largest amount as a whole number).
+void checkBarReach(const std::string& file, const ProblemList& list,
+                   std::vector<Finding>& findings) {
+    constexpr double roomLeft = Experiment::kBarCentre;
+    constexpr double roomRight = Experiment::kDesignWidth - Experiment::kBarCentre;
+    for (int pn = 1; pn <= list.count; ++pn) {
+        const Problem& p = list.problems[static_cast<std::size_t>(pn)];
+        const auto sides = sidesOf(p.pt);
+        if (!sides)
+            continue;
+        const auto reach = Experiment::barReach(p, list.maxAmount);
+        const struct {
+            const char* side;
+            const char* row;
+            double length;
+            std::size_t item; // of the problem: 3 the amount, 3 + k the rate of group k
+        } bars[] = {
+            {"one", "units", reach.unitsOne, 3},
+            {"one", "money", reach.moneyOne, 3 + static_cast<std::size_t>(sides->one)},
+            {"two", "units", reach.unitsTwo, 3},
+            {"two", "money", reach.moneyTwo, 3 + static_cast<std::size_t>(sides->two[0])},
+        };
+        for (const auto& bar : bars) {
+            if (bar.length <= roomRight)
+                continue;
+            const std::string where = bar.length > roomLeft
+                                          ? "(" + doubleText(roomLeft) +
+                                                " twips left of the centre line, " +
+                                                doubleText(roomRight) + " right)"
+                                          : "when drawn right of the centre line (" +
+                                                doubleText(roomRight) + " twips there)";
+            const std::string largest = std::to_string(list.maxAmount);
+            const std::string fits =
+                bar.item == 3
+                    ? "the amount is at most " + largest + ", the largest amount as a whole number"
+                    : "the amount times the rate is at most " + largest + ", the largest amount";
+            findings.push_back({{file, p.where[bar.item].line, p.where[bar.item].item},
+                                Severity::warning,
+                                "problem " + std::to_string(pn) + ", side " + bar.side + ": its " +
+                                    bar.row + " bar (" + doubleText(std::round(bar.length)) +
+                                    " twips with the whole amount) would end beyond the window " +
+                                    where + ": the subject cannot see its end; bars fit where " +
+                                    fits});
+        }
+    }
+}
+
 } // namespace
 
 std::vector<Crossings> crossingBudgetLines(const ProblemList& list) {
@@ -155,8 +207,10 @@ FileCheck checkProblemFile(std::string_view bytes, const std::string& name) {
                            "; the subject will see \"Mistake in data entry on problem " + number +
                            "\"");
         });
-    if (!collector.hasErrors())
+    if (!collector.hasErrors()) {
+        checkBarReach(name, list, collector.findings);
         collector.findings.push_back(designFinding(name, crossingBudgetLines(list)));
+    }
     FileCheck result{name, FileKind::problems, std::move(collector.findings), {}, {}};
     tidy(result.findings);
     return result;
@@ -184,6 +238,18 @@ void compareLanguages(std::vector<FileCheck>& files) {
                                       "; word k must be the same text in every language"});
         tidy(file->findings);
     }
+}
+
+std::optional<Finding> checkDataFolder(const fs::path& folder) {
+    const auto cause = os::cannotCreateFilesIn(folder);
+    if (!cause)
+        return std::nullopt;
+    Finding finding;
+    finding.where.file = folder.string();
+    finding.message = "no file can be created in the data folder (" + *cause +
+                      "), so a run here could keep no answer and would not start: give the user "
+                      "of the lab PCs the right to create and delete files in it";
+    return finding;
 }
 
 namespace {

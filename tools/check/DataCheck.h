@@ -60,6 +60,10 @@ std::vector<Crossings> crossingBudgetLines(const ProblemList& list);
 // file whose count differs; word files with errors are left out.
 void compareLanguages(std::vector<FileCheck>& files);
 
+// A run creates its log and its lock in the data folder and refuses to start where it cannot:
+// an error when no new file can be created there.
+std::optional<Finding> checkDataFolder(const std::filesystem::path& folder);
+
 // What the check takes from a data folder when no file is named.
 struct DataFolder {
     // The word files and problem files, sorted by name; and whatever else has a name the

@@ -24,9 +24,9 @@ using namespace tovask::check;
 constexpr const char* kUsage =
     "usage: tovask-check [--program-dir DIR] [FILE...]\n"
     "Checks word files (*.wds) and problem files (inp*) without starting a run: the FILEs named,\n"
-    "or else every one in DIR/data (DIR: the folder that holds tovask-check). Lists each fault\n"
-    "as file:line:item: error|warning: message, and for each problem file a note on how many of\n"
-    "its budget lines cross within each type.\n"
+    "or else every one in DIR/data, and that a run can create its files there (DIR: the folder\n"
+    "that holds tovask-check). Lists each fault as file:line:item: error|warning: message, and\n"
+    "for each problem file a note on how many of its budget lines cross within each type.\n"
     "Exit status: 0 no error (warnings allowed), 1 errors found, 2 could not check.\n";
 
 // Checks the files named, or those of the data folder, and lists what it finds.
@@ -35,12 +35,14 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
         return tool.fail("name either files or a program folder, not both");
     std::vector<fs::path> files = line.names;
     std::vector<FileCheck> checks;
+    std::optional<Finding> folderFinding;
 
     try {
         if (files.empty()) {
             const fs::path data = line.folder.value_or(os::executableFolder()) / "data";
             if (!fs::is_directory(data))
                 return tool.fail("there is no data folder " + data.string());
+            folderFinding = checkDataFolder(data);
             DataFolder found = dataFolder(data);
             if (found.files.empty())
                 return tool.fail("no word files (*.wds) or problem files (inp*) in " +
@@ -73,6 +75,10 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
 
     std::size_t errors = 0;
     std::size_t warnings = 0;
+    if (folderFinding) {
+        std::cout << format(*folderFinding) << "\n";
+        ++errors;
+    }
     for (const FileCheck& check : checks) {
         for (const Finding& finding : check.findings) {
             std::cout << format(finding) << "\n";

@@ -1,8 +1,10 @@
 #include "tools/script/Runner.h"
 
+#include "files/OperatingSystem.h"
 #include "tools/script/Dump.h"
 
 #include <exception>
+#include <filesystem>
 #include <istream>
 #include <ostream>
 #include <utility>
@@ -101,6 +103,20 @@ void Runner::dump(const std::optional<std::string>& ended) {
 }
 
 int Runner::run(std::istream& script) {
+    // Where no file can be created, a run could keep no answer and its first click would be
+    // refused: no script can do anything there, so none is played.
+    const std::filesystem::path data = services_.programFolder() / "data";
+    std::error_code ignored;
+    if (std::filesystem::is_directory(data, ignored)) {
+        if (const auto cause = os::cannotCreateFilesIn(data)) {
+            err_ << "tovask-script: no file can be created in the data folder " << data.string()
+                 << " (" << *cause
+                 << "), so a run there could keep no answer; give --program-dir a folder where "
+                    "you may write\n";
+            err_.flush();
+            return kExitUsage;
+        }
+    }
     if (load() != Status::Running)
         return exitCode(status_);
     std::string line;

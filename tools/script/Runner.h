@@ -24,7 +24,7 @@ enum class Status {
 
 // The exit status of tovask-script for each way a script stops.
 constexpr int kExitDone = 0;    // played to its end
-constexpr int kExitUsage = 1;   // wrong arguments, or the script file cannot be read
+constexpr int kExitUsage = 1;   // wrong arguments, an unreadable script, an unwritable folder
 constexpr int kExitBadLine = 2; // a bad line
 constexpr int kExitEnded = 3;   // a failure ended the run
 int exitCode(Status status);
@@ -43,7 +43,8 @@ public:
     // the run has ended, nothing more is done.
     Status feed(std::string_view line, int lineNumber);
     // Loads, then feeds the lines of the script one by one until its end, a bad line or the
-    // end of the run; returns the exit status.
+    // end of the run; returns the exit status. In a data folder where no file can be created
+    // nothing is played.
     int run(std::istream& script);
 
     // The window being driven, for callers that look at or seed its state.
