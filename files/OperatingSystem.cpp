@@ -1,6 +1,7 @@
 // What every system shares: the file system in use, and the durable writes built on it.
 #include "files/OperatingSystem.h"
 
+#include <algorithm>
 #include <string>
 #include <system_error>
 
@@ -66,6 +67,27 @@ std::optional<std::string> cannotCreateFilesIn(const std::filesystem::path& fold
         return e.code().message();
     }
     return std::nullopt;
+}
+
+std::string ReadOnlyFile::read(std::uint64_t offset, std::size_t count) {
+    std::string bytes;
+    if (kind_ != EntryKind::regularFile)
+        return bytes;
+    // Room for what the file held when it was opened, and a byte more to see it has grown.
+    std::size_t room = static_cast<std::size_t>(
+        std::min<std::uint64_t>(count, (size_ > offset ? size_ - offset : 0) + 1));
+    std::size_t got = 0;
+    while (got < count) {
+        bytes.resize(room);
+        const std::size_t n = readAt(offset + got, bytes.data() + got, room - got);
+        if (n == 0)
+            break;
+        got += n;
+        if (got == room)
+            room = std::min(2 * room, count);
+    }
+    bytes.resize(got);
+    return bytes;
 }
 
 AppendOnlyFile::AppendOnlyFile(const std::filesystem::path& path)

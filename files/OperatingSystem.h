@@ -124,6 +124,10 @@ public:
     std::string read(std::uint64_t offset, std::size_t count);
 
 private:
+    // One read of at most count bytes at offset into the buffer: how many it read, 0 at the
+    // end of the file. Throws std::system_error.
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t count);
+
     EntryKind kind_ = EntryKind::other;
     std::uint64_t size_ = 0;
     std::intptr_t handle_ = -1; // the descriptor, or the Windows handle; -1 when not open

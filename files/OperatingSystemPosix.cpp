@@ -2,7 +2,6 @@
 // to the current folder, since it is read from /proc).
 #include "files/OperatingSystem.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <ctime>
@@ -141,30 +140,14 @@ ReadOnlyFile::~ReadOnlyFile() {
         ::close(descriptor(handle_));
 }
 
-std::string ReadOnlyFile::read(std::uint64_t offset, std::size_t count) {
-    std::string bytes;
-    if (kind_ != EntryKind::regularFile)
-        return bytes;
-    // Room for what the file held when it was opened, and a byte more to see it has grown.
-    std::size_t room = static_cast<std::size_t>(
-        std::min<std::uint64_t>(count, (size_ > offset ? size_ - offset : 0) + 1));
-    std::size_t got = 0;
-    while (got < count) {
-        bytes.resize(room);
-        const ssize_t n = ::pread(descriptor(handle_), bytes.data() + got, room - got,
-                                  static_cast<off_t>(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
+std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
+    for (;;) {
+        const ssize_t n = ::pread(descriptor(handle_), into, count, static_cast<off_t>(offset));
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR)
             fail(errno);
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-        if (got == room)
-            room = std::min(2 * room, count);
     }
-    bytes.resize(got);
-    return bytes;
 }
 
 void treatFileSizeLimitAsWriteFailure() {

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <ctime>
 #include <string>
 #include <system_error>
@@ -131,34 +130,16 @@ ReadOnlyFile::~ReadOnlyFile() {
         CloseHandle(handleOf(handle_));
 }
 
-std::string ReadOnlyFile::read(std::uint64_t offset, std::size_t count) {
-    std::string bytes;
-    if (kind_ != EntryKind::regularFile)
-        return bytes;
-    // Room for what the file held when it was opened, and a byte more to see it has grown.
-    std::size_t room = static_cast<std::size_t>(
-        std::min<std::uint64_t>(count, (size_ > offset ? size_ - offset : 0) + 1));
-    std::size_t got = 0;
-    while (got < count) {
-        bytes.resize(room);
-        const std::uint64_t at = offset + got;
-        OVERLAPPED where{};
-        where.Offset = static_cast<DWORD>(at);
-        where.OffsetHigh = static_cast<DWORD>(at >> 32);
-        const std::size_t rest = room - got;
-        DWORD n = 0;
-        if (!ReadFile(handleOf(handle_), bytes.data() + got,
-                      rest > 0x40000000 ? 0x40000000 : static_cast<DWORD>(rest), &n, &where) &&
-            GetLastError() != ERROR_HANDLE_EOF)
-            fail(GetLastError());
-        if (n == 0)
-            break;
-        got += n;
-        if (got == room)
-            room = std::min(2 * room, count);
-    }
-    bytes.resize(got);
-    return bytes;
+std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD n = 0;
+    if (!ReadFile(handleOf(handle_), into,
+                  count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count), &n, &where) &&
+        GetLastError() != ERROR_HANDLE_EOF)
+        fail(GetLastError());
+    return n;
 }
 
 // Windows has no limit on the size of the files a process writes.
