@@ -227,18 +227,16 @@ void writeFileAtomically(const fs::path& path, std::string_view content) {
     os::FileSystem& files = os::fileSystem();
     bool inTheWay = false; // something has the temporary name and cannot be removed
     try {
-        try {
-            os::writeDurably(temporary, content);
-        } catch (const std::system_error& e) {
-            if (e.code() != std::errc::file_exists)
-                throw;
-            // A temporary file left by a crash, or whatever else took the name: removed (a link
-            // itself, never what it leads to), never written to.
+        // A temporary file left by a crash, or whatever else took the name, is removed (a link
+        // itself, never what it leads to), never written to; should something take the name
+        // again at once, creating the new file fails.
+        std::error_code ignored;
+        if (fs::exists(fs::symlink_status(temporary, ignored))) {
             inTheWay = true;
             files.remove(temporary);
             inTheWay = false;
-            os::writeDurably(temporary, content);
         }
+        os::writeDurably(temporary, content);
         files.rename(temporary, path);
         os::makeFolderDurable(path.parent_path());
     } catch (const std::system_error& e) {
