@@ -128,9 +128,12 @@ ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         fail(errno);
+    if (::fstat(fd, &status) != 0) {
+        const int cause = errno;
+        ::close(fd);
+        fail(cause);
+    }
     handle_ = fd;
-    if (::fstat(fd, &status) != 0)
-        fail(errno);
     kind_ = kindOf(status.st_mode);
     size_ = static_cast<std::uint64_t>(status.st_size);
 }

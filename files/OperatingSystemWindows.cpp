@@ -115,13 +115,14 @@ ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         fail(GetLastError());
-    handle_ = reinterpret_cast<std::intptr_t>(handle);
     kind_ = kindOf(GetFileType(handle));
-    if (kind_ != EntryKind::regularFile)
-        return;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handle, &size))
-        fail(GetLastError());
+    if (kind_ == EntryKind::regularFile && !GetFileSizeEx(handle, &size)) {
+        const DWORD cause = GetLastError();
+        CloseHandle(handle);
+        fail(cause);
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(handle);
     size_ = static_cast<std::uint64_t>(size.QuadPart);
 }
 
