@@ -168,8 +168,7 @@ std::optional<std::string> dataFileText(std::string_view bytes, const std::strin
     return decodeText(bytes);
 }
 
-double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what,
-                  Precision precision) {
+double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what, Held held) {
     if (item.where.item == 0)
         return 0; // the end of the file, already reported
     const auto value = item.quoted ? std::nullopt : parseNumber(item.text);
@@ -177,7 +176,7 @@ double numberItem(const Item& item, Diagnostics& diagnostics, const std::string&
         diagnostics.error(item.where, inQuotes(item.text) + " is not a number (" + what + ")");
         return 0;
     }
-    if (precision == Precision::single && std::fabs(*value) > std::numeric_limits<float>::max()) {
+    if (held == Held::asSingle && std::fabs(*value) > std::numeric_limits<float>::max()) {
         diagnostics.error(item.where, inQuotes(item.text) +
                                           " is beyond the largest single-precision number, "
                                           "about 3.4e38 (" +

@@ -48,8 +48,8 @@ private:
     bool afterComma_ = false; // an empty item may follow a comma, never a line end
 };
 
-// The type a number item is held in: double precision, or single precision (the rates).
-enum class Precision { double_, single };
+// The type a number item is held in: a double, or a float (the rates).
+enum class Held { asDouble, asSingle };
 
 // The text of a data file (a word file, a problem file) for an ItemReader: its bytes decoded
 // (see decodeText). Empty after an error: a NUL byte in a file that is not UTF-16 with its
@@ -63,7 +63,7 @@ std::optional<std::string> dataFileText(std::string_view bytes, const std::strin
 // value that does not convert to a finite number of its type (1e39 as a single) is an error
 // too. Returns 0 after an error that did not throw.
 double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what,
-                  Precision precision = Precision::double_);
+                  Held held = Held::asDouble);
 
 // The count that opens a data file (`what`: "the number of texts"), a whole number from min to
 // max; empty after an error naming its text. `where` is set to the count's place either way.

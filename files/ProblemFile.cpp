@@ -69,8 +69,8 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
             const std::string what = std::string(kItemNames[k]) + " of " + problemName;
             items[k] = reader.next(diagnostics, what);
             // The rates are held in single precision.
-            values[k] = numberItem(items[k], diagnostics, what,
-                                   k >= 4 ? Precision::single : Precision::double_);
+            values[k] =
+                numberItem(items[k], diagnostics, what, k >= 4 ? Held::asSingle : Held::asDouble);
         }
         Problem& p = list.problems[pn];
         p.orig = values[1];
