@@ -68,8 +68,9 @@ Created createLock(const fs::path& path, const std::string& text, std::string& c
     try {
         file = files.create(path);
     } catch (const std::system_error& e) {
+        // Anything of that name counts, a link that leads nowhere too.
         std::error_code ignored;
-        if (fs::exists(path, ignored))
+        if (fs::exists(fs::symlink_status(path, ignored)))
             return Created::LockThere;
         cause = e.code().message();
         return Created::CannotWrite;
@@ -124,7 +125,7 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started)
             text = readFileBytes(path_, reading::kLockFile);
         } catch (const Failure& failure) {
             std::error_code ignored;
-            if (!fs::exists(path_, ignored))
+            if (!fs::exists(fs::symlink_status(path_, ignored)))
                 continue; // released in the meantime
             throw Failure(inUse + " (" + failure.what() + ")" + finishFirst + orDelete);
         }

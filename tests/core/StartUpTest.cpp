@@ -261,6 +261,14 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
                  ::mkfifo((run.services.programFolder() / "data" / "inp01.001").c_str(), 0644), 0);
          },
          {"inp01.001: it is not a regular file but a FIFO"}});
+    // A link planted where the lock goes is never written through, and never taken for no lock.
+    cases.push_back({"a link that leads nowhere for the lock",
+                     [](Session& run) {
+                         std::filesystem::create_symlink(run.services.programFolder() / "nowhere",
+                                                         run.services.programFolder() / "data" /
+                                                             "lock-out01.001");
+                     },
+                     {"in use by another run (cannot open the lock file", "lock-out01.001"}});
 #endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
