@@ -155,7 +155,7 @@ void Experiment::ReleaseLock() {
 }
 
 void Experiment::WindowClosed() {
-    ReleaseLock();
+    ReleaseRunFiles();
     if (!log_ || Stage == 9)
         return;
     const bool problemOnScreen = (Stage == 3 || Stage == 4) && pn >= 1 && problemOnScreen_ == pn;

@@ -51,7 +51,7 @@ void Experiment::StageEight() {
 
     RecordPlayedOut(u1, u2);
     Stage = 9;
-    ReleaseLock();
+    ReleaseRunFiles();
 }
 
 } // namespace tovask

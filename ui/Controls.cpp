@@ -151,11 +151,29 @@ void Window::setCaption(std::string c) {
     assign(caption_, std::move(c), Property::Caption);
 }
 
+std::vector<Control*> Window::boundControls() const {
+    std::vector<Control*> bound = controls_;
+    bound.insert(bound.end(), backgroundTimers_.begin(), backgroundTimers_.end());
+    return bound;
+}
+
 Control* Window::find(const std::string& name) const {
     for (Control* c : controls_)
         if (c->name() == name)
             return c;
     return nullptr;
+}
+
+std::vector<Control*> Window::tabOrder() const {
+    std::vector<Control*> order;
+    for (Control* c : controls_)
+        if (c->kind() == Kind::TextBox || c->kind() == Kind::ComboBox ||
+            c->kind() == Kind::CommandButton || c->kind() == Kind::HScrollBar)
+            order.push_back(c);
+    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+        return a->tabIndex() < b->tabIndex();
+    });
+    return order;
 }
 
 PictureBox::PictureBox(std::string name, int tabIndex, Rect design)

@@ -38,6 +38,7 @@ enum class Property {
 };
 
 class Control;
+class Timer;
 
 class ControlObserver {
 public:
@@ -113,6 +114,10 @@ private:
     Rect rect_;
     ControlObserver* observer_ = nullptr;
 };
+
+// The system's button face (0x00BBGGRR): the window's surface, and the back colour of the
+// labels meant to blend into it.
+inline constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
 class Label : public Control {
 public:
@@ -225,10 +230,20 @@ public:
     const std::vector<Control*>& controls() const { return controls_; }
     void add(Control& c) { controls_.push_back(&c); }
     Control* find(const std::string& name) const;
+    // The controls that take the keyboard focus (text boxes, combo boxes, the button, the
+    // slider), in the order the Tab key moves along: by tab index, then as added.
+    std::vector<Control*> tabOrder() const;
+
+    // Timers that belong to the window but to none of its controls: the bindings run them like
+    // the timers among the controls, and nothing that lists the controls shows them.
+    void addBackgroundTimer(Timer& t) { backgroundTimers_.push_back(&t); }
+    // What a binding makes a platform object for: the controls, then the background timers.
+    std::vector<Control*> boundControls() const;
 
 private:
     std::string caption_;
     std::vector<Control*> controls_;
+    std::vector<Timer*> backgroundTimers_;
 };
 
 class PictureBox : public Control {

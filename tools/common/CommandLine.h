@@ -4,7 +4,10 @@
 // start and the end every tool shares.
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +24,15 @@ struct CommandLine {
     bool help = false;
     std::optional<std::filesystem::path> folder; // given with the folder option
     std::vector<std::filesystem::path> names;    // "-" is a name (standard input, say)
-    std::string error;                           // what is wrong with the line; empty if nothing
+    // The value given with each of the tool's other options that take one.
+    std::map<std::string, std::string, std::less<>> values;
+    std::string error; // what is wrong with the line; empty if nothing
 };
 
-// folderOption: "--program-dir", "--out"; empty for a tool that has none.
-CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption);
+// folderOption: "--program-dir", "--out"; empty for a tool that has none. valueOptions: the
+// options besides the folder option that take a value ("--pc NAME").
+CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption,
+                            std::span<const std::string_view> valueOptions = {});
 
 // A tool as its user meets it: its name, its usage text, and its exit status when it cannot run.
 struct Tool {
@@ -34,6 +41,7 @@ struct Tool {
     std::string_view usage;
     int done = kExitDone;
     int cannotRun = kExitCannotRun;
+    std::span<const std::string_view> valueOptions = {};
 
     // Reads the command line into `line`, after making a file-size limit an ordinary write
     // failure (os::treatFileSizeLimitAsWriteFailure). For --help the usage on the output,
