@@ -1,20 +1,24 @@
 #include "tools/common/CommandLine.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace tovask::tools {
 
-CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption) {
+CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption,
+                            std::span<const std::string_view> valueOptions) {
     CommandLine line;
     for (int i = 1; i < argc && line.error.empty(); ++i) {
         const std::string_view arg = argv[i];
+        const bool takesValue = std::ranges::find(valueOptions, arg) != valueOptions.end();
         if (arg == "--help" || arg == "-h") {
             line.help = true;
+        } else if ((arg == folderOption || takesValue) && i + 1 == argc) {
+            line.error = std::string(arg) + (takesValue ? " needs a value" : " needs a folder");
         } else if (arg == folderOption) {
-            if (i + 1 == argc)
-                line.error = std::string(folderOption) + " needs a folder";
-            else
-                line.folder = argv[++i];
+            line.folder = argv[++i];
+        } else if (takesValue) {
+            line.values[std::string(arg)] = argv[++i];
         } else if (arg.size() > 1 && arg.front() == '-') {
             line.error = "unknown option " + std::string(arg);
         } else {
@@ -37,7 +41,7 @@ int Tool::fail(const std::string& message) const {
 }
 
 std::optional<int> Tool::start(int argc, char** argv, CommandLine& line) const {
-    line = readCommandLine(argc, argv, folderOption);
+    line = readCommandLine(argc, argv, folderOption, valueOptions);
     if (!line.error.empty())
         return fail(line.error + "\n" + std::string(usage));
     if (line.help) {
