@@ -13,10 +13,10 @@ const Font kSansSerif{"MS Sans Serif", 12, false};
 const Font kSansSerifBold{"MS Sans Serif", 12, true};
 const Font kSerif{"Times New Roman", 14.25f, false};
 
-// The system colours a label starts with before the program colours it.
+// The system colours a label starts with before the program colours it (besides the button
+// face, ui::kButtonFace).
 constexpr std::uint32_t kWhite = 0x00FFFFFF;
 constexpr std::uint32_t kDesktop = 0x00808000;
-constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
 } // namespace
 
@@ -86,7 +86,7 @@ Experiment::Experiment(ui::Services& services, LogClock& clock)
         l->setVisible(false);
     AllocationSlider.setVisible(false);
     for (ui::Label* l : {&SummaryTwo, &SummaryOne, &Instructions, &AllocationInstructions})
-        l->setBackColor(kButtonFace);
+        l->setBackColor(ui::kButtonFace);
     for (ui::Label* l : {&MoneyTwoTwo, &MoneyTwoOne, &MoneyOne, &AllocationOne})
         l->setBackColor(kWhite);
     for (ui::Label* l : {&AllocationTwoTwo, &AllocationTwoOne})

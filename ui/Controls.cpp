@@ -158,6 +158,18 @@ Control* Window::find(const std::string& name) const {
     return nullptr;
 }
 
+std::vector<Control*> Window::tabOrder() const {
+    std::vector<Control*> order;
+    for (Control* c : controls_)
+        if (c->kind() == Kind::TextBox || c->kind() == Kind::ComboBox ||
+            c->kind() == Kind::CommandButton || c->kind() == Kind::HScrollBar)
+            order.push_back(c);
+    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+        return a->tabIndex() < b->tabIndex();
+    });
+    return order;
+}
+
 PictureBox::PictureBox(std::string name, int tabIndex, Rect design)
     : Control(std::move(name), Kind::PictureBox, nullptr, tabIndex, design) {}
 

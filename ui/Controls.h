@@ -114,6 +114,10 @@ private:
     ControlObserver* observer_ = nullptr;
 };
 
+// The system's button face (0x00BBGGRR): the window's surface, and the back colour of the
+// labels meant to blend into it.
+inline constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
+
 class Label : public Control {
 public:
     // The smallest font size a label offers; a smaller size asked for reads back as this.
@@ -225,6 +229,9 @@ public:
     const std::vector<Control*>& controls() const { return controls_; }
     void add(Control& c) { controls_.push_back(&c); }
     Control* find(const std::string& name) const;
+    // The controls that take the keyboard focus (text boxes, combo boxes, the button, the
+    // slider), in the order the Tab key moves along: by tab index, then as added.
+    std::vector<Control*> tabOrder() const;
 
 private:
     std::string caption_;

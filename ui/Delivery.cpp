@@ -5,7 +5,7 @@
 
 namespace tovask::ui {
 
-Delivery::Delivery(std::function<void(const std::string& what)> endRun)
+Delivery::Delivery(std::function<void(const std::string& message)> endRun)
     : endRun_(std::move(endRun)) {}
 
 void Delivery::deliver(const std::function<void()>& event) {
@@ -50,7 +50,7 @@ void Delivery::run(const std::function<void()>& event) {
         what = "an unknown error";
     }
     ended_ = true;
-    endRun_(what);
+    endRun_("The run has ended: " + what);
 }
 
 } // namespace tovask::ui

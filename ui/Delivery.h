@@ -15,8 +15,9 @@ namespace tovask::ui {
 // Each window binding is a Delivery: the events of its toolkit reach the model through it.
 class Delivery {
 public:
-    // endRun is called once, with what went wrong, when an event lets an exception escape.
-    explicit Delivery(std::function<void(const std::string& what)> endRun);
+    // endRun is called once, with the message that tells the run has ended and why, when an
+    // event lets an exception escape.
+    explicit Delivery(std::function<void(const std::string& message)> endRun);
 
     // Runs the event, unless the run has ended. An event that arrives while another is still
     // being handled (from the nested loop of a message box) waits until that one has finished.

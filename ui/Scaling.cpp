@@ -23,12 +23,25 @@ int fontPixels(double points, double scale) {
     return std::max(static_cast<int>(std::lround(points * kTwipsPerPoint * scale)), 1);
 }
 
+int fontPixels(const Font& font, double scale) {
+    return fontPixels(font.size > 0 ? font.size : kDefaultFontPoints, scale);
+}
+
+bool isSerif(const Font& font) {
+    return font.face == "Times New Roman";
+}
+
 PixelRect visiblePart(const PixelRect& r, int windowWidth, int windowHeight) {
     const int left = std::clamp(r.x, 0, windowWidth);
     const int top = std::clamp(r.y, 0, windowHeight);
     const int right = std::clamp(r.x + r.width, left, windowWidth);
     const int bottom = std::clamp(r.y + r.height, top, windowHeight);
     return {left, top, right - left, bottom - top};
+}
+
+PixelRect placeOf(const Control& control, double scale, int windowWidth, int windowHeight) {
+    const PixelRect r = toPixels(control.rect(), scale);
+    return control.kind() == Kind::Label ? visiblePart(r, windowWidth, windowHeight) : r;
 }
 
 namespace {

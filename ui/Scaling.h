@@ -29,11 +29,20 @@ PixelRect toPixels(const ui::Rect& twips, double scale);
 // and its text then starts at the edge instead of outside it.
 PixelRect visiblePart(const PixelRect& r, int windowWidth, int windowHeight);
 
+// Where a control stands in a client area of windowWidth × windowHeight pixels; of a label only
+// the part within it.
+PixelRect placeOf(const Control& control, double scale, int windowWidth, int windowHeight);
+
 // Whether text on a background of this colour (0x00BBGGRR) reads better in white than in
 // black: the one of the two with the higher contrast ratio wins.
 bool wantsLightText(std::uint32_t backColor);
 
 // The pixel height of a font of the given points: a point is 20 twips. Never below 1 pixel.
 int fontPixels(double points, double scale);
+// The pixel height of a control's font; a font without a size has the window's default size.
+int fontPixels(const Font& font, double scale);
+// Whether a designed face is a serif ("Times New Roman"); "MS Sans Serif" and the window's
+// default font are sans serif.
+bool isSerif(const Font& font);
 
 } // namespace tovask::ui

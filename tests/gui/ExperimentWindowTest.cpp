@@ -86,6 +86,20 @@ TEST_F(ExperimentWindow, TheParameterScreenShowsTheModelsTextsAndTakesWhatIsType
     EXPECT_EQ(experiment.TreatmentVal.text(), "2");
 }
 
+// The experimenter tabs through the parameter screen by tab index, past the disabled subject
+// number and the hidden slider and task number.
+TEST_F(ExperimentWindow, TabMovesAlongTheTabIndexThroughTheShownInputs) {
+    button()->setFocus();
+    std::vector<std::string> visited;
+    for (int step = 0; step < 7; ++step) {
+        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+        visited.push_back(window.focusWidget()->objectName().toStdString());
+    }
+    EXPECT_EQ(visited, (std::vector<std::string>{"ReadTimeInput", "TreatmentVal", "Language",
+                                                 "InputDataFile", "TimeToWait", "Continue",
+                                                 "ReadTimeInput"}));
+}
+
 TEST_F(ExperimentWindow, CtrlCOnTheButtonReleasesTheRunAfterTheReadingTime) {
     readInstructions();
     ASSERT_TRUE(button()->isEnabled());

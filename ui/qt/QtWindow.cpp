@@ -17,7 +17,6 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -25,25 +24,10 @@ namespace tovask::qt {
 
 namespace {
 
-using ui::fitScale;
-using ui::fontPixels;
-using ui::kDefaultFontPoints;
 using ui::Kind;
-using ui::PixelRect;
-using ui::Property;
-using ui::toPixels;
-using ui::visiblePart;
-using ui::wantsLightText;
-
-constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
 QString text(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-// A '&' in a button or frame caption would mark a mnemonic and vanish; captions show as written.
-QString caption(const std::string& s) {
-    return text(s).replace('&', "&&");
 }
 
 QColor colour(std::uint32_t bgr) {
@@ -65,12 +49,28 @@ QString installedFamily(const QStringList& wanted, const QString& generic) {
 QFont scaledFont(const ui::Font& font, double scale) {
     static const QString serif = installedFamily({"Liberation Serif", "DejaVu Serif"}, "serif");
     static const QString sans = installedFamily({"Liberation Sans", "DejaVu Sans"}, "sans-serif");
-    const bool isSerif = font.face == "Times New Roman";
+    const bool isSerif = ui::isSerif(font);
     QFont f(isSerif ? serif : sans);
     f.setStyleHint(isSerif ? QFont::Serif : QFont::SansSerif);
-    f.setPixelSize(fontPixels(font.size > 0 ? font.size : kDefaultFontPoints, scale));
+    f.setPixelSize(ui::fontPixels(font, scale));
     f.setBold(font.bold);
     return f;
+}
+
+QLabel* newLabel(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+// The window's only picture is the logo.
+QLabel* newPicture(QWidget* parent) {
+    auto* picture = new QLabel(parent);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return picture;
 }
 
 // The command button: besides its clicks, every key typed on it goes to the model with its
@@ -94,15 +94,15 @@ private:
 } // namespace
 
 QtWindow::QtWindow(ui::Window& window, double designWidth, double designHeight)
-    : ui::Delivery([this](const std::string& what) { endRun(what); }), window_(window),
+    : ui::Delivery([this](const std::string& message) { endRun(message); }), window_(window),
       designWidth_(designWidth), designHeight_(designHeight),
-      scale_(fitScale(designWidth, designHeight, width(), height())),
+      scale_(ui::fitScale(designWidth, designHeight, width(), height())),
       logo_(QStringLiteral(":/tovask/logo.png")) {
     setObjectName(text(window.name()));
     // The surface has the system's button face, like the labels that are meant to blend into
     // it (an empty summary label shows nothing).
     QPalette surface = palette();
-    surface.setColor(QPalette::Window, colour(kButtonFace));
+    surface.setColor(QPalette::Window, colour(ui::kButtonFace));
     setPalette(surface);
     for (ui::Control* control : window.controls())
         create(*control);
@@ -110,38 +110,20 @@ QtWindow::QtWindow(ui::Window& window, double designWidth, double designHeight)
     // Labels are drawn on the surface of their container, so every other control stands above
     // them (the summary labels reach over the top of the button).
     for (ui::Control* control : window.controls())
-        if (const auto w = widgets_.find(control);
-            w != widgets_.end() && control->kind() != Kind::Label)
-            w->second->raise();
+        if (control->kind() != Kind::Label && widgets_.count(control))
+            widgetOf(*control)->raise();
 
-    std::vector<ui::Control*> order;
-    for (ui::Control* control : window.controls())
-        if (widgets_.count(control))
-            order.push_back(control);
-    std::stable_sort(order.begin(), order.end(), [](const ui::Control* a, const ui::Control* b) {
-        return a->tabIndex() < b->tabIndex();
-    });
+    const std::vector<ui::Control*> order = window.tabOrder();
     for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(widgets_.at(order[i - 1]), widgets_.at(order[i]));
+        setTabOrder(widgetOf(*order[i - 1]), widgetOf(*order[i]));
 
-    // The model may have been set up before the window existed: show all of it once.
-    window.setObserver(this);
-    mirror(window, Property::Caption);
     setFont(scaledFont({}, scale_));
-    for (ui::Control* control : window.controls()) {
-        control->setObserver(this);
-        for (Property p : {Property::Caption, Property::Text, Property::Items, Property::Visible,
-                           Property::Enabled, Property::Geometry, Property::BackColor,
-                           Property::Font, Property::Range})
-            mirror(*control, p);
-    }
+    ui::observe(window, *this);
 }
 
 QtWindow::~QtWindow() {
     // Widgets die after this body; none of them may reach the model or this window any more.
-    window_.setObserver(nullptr);
-    for (ui::Control* control : window_.controls())
-        control->setObserver(nullptr);
+    ui::stopObserving(window_);
     for (const auto& [control, widget] : widgets_)
         QObject::disconnect(widget, nullptr, this, nullptr);
     for (const auto& [control, timer] : timers_)
@@ -167,68 +149,20 @@ void QtWindow::create(ui::Control& control) {
 
 QWidget* QtWindow::createWidget(ui::Control& control, QWidget* parent) {
     switch (control.kind()) {
-    case Kind::Label: {
-        auto* label = new QLabel(parent);
-        label->setTextFormat(Qt::PlainText);
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setAutoFillBackground(true);
-        return label;
-    }
+    case Kind::Label:
+        return newLabel(parent);
     case Kind::Frame:
         return new QGroupBox(parent);
-    case Kind::TextBox: {
-        auto& box = static_cast<ui::TextBox&>(control);
-        auto* edit = new QLineEdit(parent);
-        connect(edit, &QLineEdit::textChanged, this,
-                [&box](const QString& t) { box.setText(t.toStdString()); });
-        return edit;
-    }
-    case Kind::ComboBox: {
-        auto& box = static_cast<ui::ComboBox&>(control);
-        auto* combo = new QComboBox(parent);
-        combo->setEditable(true);
-        // The list holds the model's items only, and what is typed stays as typed.
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->setCompleter(nullptr);
-        connect(combo, &QComboBox::editTextChanged, this,
-                [&box](const QString& t) { box.setText(t.toStdString()); });
-        return combo;
-    }
-    case Kind::CommandButton: {
-        auto& model = static_cast<ui::CommandButton&>(control);
-        auto* button = new Button(
-            [this, &model](std::int16_t code) {
-                deliver([&model, code] {
-                    std::int16_t keyAscii = code;
-                    model.keyPress(keyAscii);
-                });
-            },
-            parent);
-        connect(button, &QPushButton::clicked, this,
-                [this, &model] { deliver([&model] { model.click(); }); });
-        return button;
-    }
-    case Kind::HScrollBar: {
-        auto& model = static_cast<ui::HScrollBar&>(control);
-        auto* bar = new QScrollBar(Qt::Horizontal, parent);
-        // The value changes when the thumb is released, an arrow or the track is clicked or a
-        // key steps it; never while the thumb is dragged.
-        bar->setTracking(false);
-        bar->setFocusPolicy(Qt::StrongFocus);
-        // Qt's scroll bars invert the keys by default (Right would step the value down); here
-        // Right and End move the thumb right, towards Max.
-        bar->setInvertedControls(false);
-        connect(bar, &QScrollBar::valueChanged, this,
-                [this, &model](int value) { deliver([&model, value] { model.setValue(value); }); });
-        return bar;
-    }
-    case Kind::PictureBox: {
-        // The window's only picture is the logo.
-        auto* picture = new QLabel(parent);
-        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return picture;
-    }
+    case Kind::TextBox:
+        return createTextBox(static_cast<ui::TextBox&>(control), parent);
+    case Kind::ComboBox:
+        return createComboBox(static_cast<ui::ComboBox&>(control), parent);
+    case Kind::CommandButton:
+        return createButton(static_cast<ui::CommandButton&>(control), parent);
+    case Kind::HScrollBar:
+        return createScrollBar(static_cast<ui::HScrollBar&>(control), parent);
+    case Kind::PictureBox:
+        return newPicture(parent);
     case Kind::Window:
     case Kind::Timer:
         break;
@@ -236,6 +170,53 @@ QWidget* QtWindow::createWidget(ui::Control& control, QWidget* parent) {
     return nullptr;
 }
 
+QWidget* QtWindow::createTextBox(ui::TextBox& box, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    connect(edit, &QLineEdit::textChanged, this,
+            [&box](const QString& t) { box.setText(t.toStdString()); });
+    return edit;
+}
+
+QWidget* QtWindow::createComboBox(ui::ComboBox& box, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(true);
+    // The list holds the model's items only, and what is typed stays as typed.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setCompleter(nullptr);
+    connect(combo, &QComboBox::editTextChanged, this,
+            [&box](const QString& t) { box.setText(t.toStdString()); });
+    return combo;
+}
+
+QWidget* QtWindow::createButton(ui::CommandButton& model, QWidget* parent) {
+    auto* button = new Button(
+        [this, &model](std::int16_t code) {
+            deliver([&model, code] {
+                std::int16_t keyAscii = code;
+                model.keyPress(keyAscii);
+            });
+        },
+        parent);
+    connect(button, &QPushButton::clicked, this,
+            [this, &model] { deliver([&model] { model.click(); }); });
+    return button;
+}
+
+QWidget* QtWindow::createScrollBar(ui::HScrollBar& model, QWidget* parent) {
+    auto* bar = new QScrollBar(Qt::Horizontal, parent);
+    // The value changes when the thumb is released, an arrow or the track is clicked or a key
+    // steps it; never while the thumb is dragged.
+    bar->setTracking(false);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    // Qt's scroll bars invert the keys by default (Right would step the value down); here Right
+    // and End move the thumb right, towards Max.
+    bar->setInvertedControls(false);
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, &model](int value) { deliver([&model, value] { model.setValue(value); }); });
+    return bar;
+}
+
+// The one place that makes the window's platform timers.
 void QtWindow::createTimer(ui::Timer& timer) {
     auto* qtimer = new QTimer(this);
     qtimer->setObjectName(text(timer.name()));
@@ -248,106 +229,21 @@ void QtWindow::createTimer(ui::Timer& timer) {
 }
 
 void QtWindow::changed(ui::Control& control, ui::Property property) {
-    mirror(control, property);
-}
-
-void QtWindow::mirror(ui::Control& control, ui::Property property) {
-    // The window's own rect is its designed client area; the window takes whatever size it
-    // is given and scales the designed area into it.
-    if (&control == &window_) {
-        if (property == Property::Caption)
-            setWindowTitle(text(window_.caption()));
-        return;
-    }
-    if (control.kind() == Kind::Timer) {
-        mirrorTimer(static_cast<const ui::Timer&>(control));
-        return;
-    }
-    const auto found = widgets_.find(&control);
-    if (found == widgets_.end())
-        return;
-    QWidget* widget = found->second;
     // A value set by the program reaches the model's events from the model alone.
-    const QSignalBlocker blocker(widget);
-
-    switch (property) {
-    case Property::Visible:
-        widget->setVisible(control.visible());
-        break;
-    case Property::Geometry:
-        place(control, widget);
-        break;
-    case Property::Font:
-        widget->setFont(scaledFont(control.font(), scale_));
-        break;
-    case Property::Caption:
-        if (control.kind() == Kind::Label)
-            static_cast<QLabel*>(widget)->setText(
-                text(static_cast<const ui::Label&>(control).caption()));
-        if (control.kind() == Kind::Frame)
-            static_cast<QGroupBox*>(widget)->setTitle(
-                caption(static_cast<const ui::Frame&>(control).caption()));
-        if (control.kind() == Kind::CommandButton)
-            static_cast<QPushButton*>(widget)->setText(
-                caption(static_cast<const ui::CommandButton&>(control).caption()));
-        break;
-    case Property::Text:
-    case Property::Items:
-        if (control.kind() == Kind::TextBox) {
-            auto* edit = static_cast<QLineEdit*>(widget);
-            const QString t = text(static_cast<const ui::TextBox&>(control).text());
-            if (edit->text() != t) // unchanged text keeps the cursor where the user typed
-                edit->setText(t);
-        }
-        if (control.kind() == Kind::ComboBox) {
-            const auto& box = static_cast<const ui::ComboBox&>(control);
-            auto* combo = static_cast<QComboBox*>(widget);
-            if (property == Property::Items) {
-                combo->clear();
-                for (const std::string& item : box.items())
-                    combo->addItem(text(item));
-            }
-            // Filling the list selects its first item; the box shows the model's text.
-            if (combo->currentText() != text(box.text()))
-                combo->setEditText(text(box.text()));
-        }
-        break;
-    case Property::Enabled:
-        if (control.kind() == Kind::CommandButton) {
-            const bool enabled = static_cast<const ui::CommandButton&>(control).enabled();
-            widget->setEnabled(enabled);
-            // Disabling the focused button left the window without focus; enabled again, the
-            // button has it back, so the experimenter's key needs no click first.
-            if (enabled && !focusWidget() && widget->isVisibleTo(this))
-                widget->setFocus();
-        }
-        if (control.kind() == Kind::TextBox || control.kind() == Kind::ComboBox)
-            widget->setEnabled(static_cast<const ui::TextBox&>(control).enabled());
-        break;
-    case Property::BackColor:
-        if (control.kind() == Kind::Label) {
-            const std::uint32_t back = static_cast<const ui::Label&>(control).backColor();
-            QPalette palette = widget->palette();
-            palette.setColor(QPalette::Window, colour(back));
-            palette.setColor(QPalette::WindowText, wantsLightText(back) ? Qt::white : Qt::black);
-            widget->setPalette(palette);
-        }
-        break;
-    case Property::Value:
-    case Property::Range:
-        if (control.kind() == Kind::HScrollBar) {
-            const auto& model = static_cast<const ui::HScrollBar&>(control);
-            auto* bar = static_cast<QScrollBar*>(widget);
-            bar->setRange(model.min(), model.max());
-            bar->setSingleStep(model.smallChange());
-            bar->setPageStep(model.largeChange());
-            bar->setValue(model.value());
-        }
-        break;
-    }
+    const auto found = widgets_.find(&control);
+    const QSignalBlocker blocker(found == widgets_.end() ? nullptr : found->second);
+    ui::mirror(*this, control, property);
 }
 
-void QtWindow::mirrorTimer(const ui::Timer& timer) {
+bool QtWindow::shows(const ui::Control& control) const {
+    return &control == &window_ || widgets_.count(&control) || timers_.count(&control);
+}
+
+void QtWindow::showTitle(const std::string& title) {
+    setWindowTitle(text(title));
+}
+
+void QtWindow::showTimer(ui::Timer& timer) {
     QTimer* qtimer = timers_.at(&timer);
     qtimer->setInterval(timer.interval());
     if (timer.enabled() && !qtimer->isActive())
@@ -356,10 +252,83 @@ void QtWindow::mirrorTimer(const ui::Timer& timer) {
         qtimer->stop();
 }
 
+void QtWindow::showVisible(const ui::Control& control) {
+    widgetOf(control)->setVisible(control.visible());
+}
+
+void QtWindow::showGeometry(const ui::Control& control) {
+    place(control, widgetOf(control));
+}
+
+void QtWindow::showFont(const ui::Control& control) {
+    widgetOf(control)->setFont(scaledFont(control.font(), scale_));
+}
+
+void QtWindow::showLabelCaption(const ui::Label& label) {
+    widgetOf<QLabel>(label)->setText(text(label.caption()));
+}
+
+void QtWindow::showFrameCaption(const ui::Frame& frame, const std::string& caption) {
+    widgetOf<QGroupBox>(frame)->setTitle(text(caption));
+}
+
+void QtWindow::showButtonCaption(const ui::CommandButton& button, const std::string& caption) {
+    widgetOf<QPushButton>(button)->setText(text(caption));
+}
+
+void QtWindow::showText(const ui::TextBox& box) {
+    const QString t = text(box.text());
+    if (box.kind() == Kind::ComboBox) {
+        // Filling the list selects its first item; the box shows the model's text.
+        auto* combo = widgetOf<QComboBox>(box);
+        if (combo->currentText() != t)
+            combo->setEditText(t);
+        return;
+    }
+    auto* edit = widgetOf<QLineEdit>(box);
+    if (edit->text() != t)
+        edit->setText(t);
+}
+
+void QtWindow::showItems(const ui::ComboBox& box) {
+    auto* combo = widgetOf<QComboBox>(box);
+    combo->clear();
+    for (const std::string& item : box.items())
+        combo->addItem(text(item));
+}
+
+void QtWindow::showButtonEnabled(const ui::CommandButton& button) {
+    QWidget* w = widgetOf(button);
+    w->setEnabled(button.enabled());
+    // Disabling the focused button left the window without focus; enabled again, the button
+    // has it back, so the experimenter's key needs no click first.
+    if (button.enabled() && !focusWidget() && w->isVisibleTo(this))
+        w->setFocus();
+}
+
+void QtWindow::showBoxEnabled(const ui::TextBox& box) {
+    widgetOf(box)->setEnabled(box.enabled());
+}
+
+void QtWindow::showBackColor(const ui::Label& label) {
+    QWidget* w = widgetOf(label);
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Window, colour(label.backColor()));
+    palette.setColor(QPalette::WindowText,
+                     ui::wantsLightText(label.backColor()) ? Qt::white : Qt::black);
+    w->setPalette(palette);
+}
+
+void QtWindow::showSlider(const ui::HScrollBar& model) {
+    auto* bar = widgetOf<QScrollBar>(model);
+    bar->setRange(model.min(), model.max());
+    bar->setSingleStep(model.smallChange());
+    bar->setPageStep(model.largeChange());
+    bar->setValue(model.value());
+}
+
 void QtWindow::place(const ui::Control& control, QWidget* widget) {
-    PixelRect r = toPixels(control.rect(), scale_);
-    if (control.kind() == Kind::Label)
-        r = visiblePart(r, width(), height());
+    const ui::PixelRect r = ui::placeOf(control, scale_, width(), height());
     widget->setGeometry(r.x, r.y, r.width, r.height);
     if (control.kind() == Kind::PictureBox)
         static_cast<QLabel*>(widget)->setPixmap(
@@ -368,7 +337,7 @@ void QtWindow::place(const ui::Control& control, QWidget* widget) {
 
 void QtWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    scale_ = fitScale(designWidth_, designHeight_, width(), height());
+    scale_ = ui::fitScale(designWidth_, designHeight_, width(), height());
     setFont(scaledFont({}, scale_));
     for (const auto& [control, widget] : widgets_) {
         place(*control, widget);
@@ -376,11 +345,10 @@ void QtWindow::resizeEvent(QResizeEvent* event) {
     }
 }
 
-void QtWindow::endRun(const std::string& what) {
+void QtWindow::endRun(const std::string& message) {
     for (const auto& [control, timer] : timers_)
         timer->stop();
-    QMessageBox box(QMessageBox::Critical, ui::kProgramTitle, text("The run has ended: " + what),
-                    QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Critical, ui::kProgramTitle, text(message), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
     QCoreApplication::exit(1);

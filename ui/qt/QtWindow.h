@@ -5,6 +5,7 @@
 
 #include "ui/Controls.h"
 #include "ui/Delivery.h"
+#include "ui/Mirror.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -19,7 +20,10 @@ namespace tovask::qt {
 
 // Events reach the model through deliver(); an exception that escapes one ends the run with a
 // critical message box and exit code 1.
-class QtWindow : public QWidget, public ui::Delivery, private ui::ControlObserver {
+class QtWindow : public QWidget,
+                 public ui::Delivery,
+                 private ui::ControlObserver,
+                 private ui::WidgetSink {
 public:
     // designWidth × designHeight twips is the area the window shows whole at any size.
     QtWindow(ui::Window& window, double designWidth, double designHeight);
@@ -36,13 +40,34 @@ protected:
 private:
     void changed(ui::Control& control, ui::Property property) override;
 
+    bool shows(const ui::Control& control) const override;
+    void showTitle(const std::string& title) override;
+    void showTimer(ui::Timer& timer) override;
+    void showVisible(const ui::Control& control) override;
+    void showGeometry(const ui::Control& control) override;
+    void showFont(const ui::Control& control) override;
+    void showLabelCaption(const ui::Label& label) override;
+    void showFrameCaption(const ui::Frame& frame, const std::string& caption) override;
+    void showButtonCaption(const ui::CommandButton& button, const std::string& caption) override;
+    void showText(const ui::TextBox& box) override;
+    void showItems(const ui::ComboBox& box) override;
+    void showButtonEnabled(const ui::CommandButton& button) override;
+    void showBoxEnabled(const ui::TextBox& box) override;
+    void showBackColor(const ui::Label& label) override;
+    void showSlider(const ui::HScrollBar& bar) override;
+
     void create(ui::Control& control);
     QWidget* createWidget(ui::Control& control, QWidget* parent);
+    QWidget* createTextBox(ui::TextBox& box, QWidget* parent);
+    QWidget* createComboBox(ui::ComboBox& box, QWidget* parent);
+    QWidget* createButton(ui::CommandButton& model, QWidget* parent);
+    QWidget* createScrollBar(ui::HScrollBar& model, QWidget* parent);
     void createTimer(ui::Timer& timer);
-    void mirror(ui::Control& control, ui::Property property);
-    void mirrorTimer(const ui::Timer& timer);
+    template <class T = QWidget> T* widgetOf(const ui::Control& control) const {
+        return static_cast<T*>(widgets_.at(&control));
+    }
     void place(const ui::Control& control, QWidget* widget);
-    void endRun(const std::string& what);
+    void endRun(const std::string& message);
 
     ui::Window& window_;
     double designWidth_, designHeight_;

@@ -12,18 +12,9 @@
 
 namespace tovask::win32 {
 
-namespace {
-
 using ui::Kind;
 
-bool takesFocus(Kind kind) {
-    return kind == Kind::TextBox || kind == Kind::ComboBox || kind == Kind::CommandButton ||
-           kind == Kind::HScrollBar;
-}
-
-} // namespace
-
-void Win32Window::mirrorTimer(ui::Timer& timer) {
+void Win32Window::showTimer(ui::Timer& timer) {
     Ticker& ticker = tickers_.at(&timer);
     if (timer.enabled() == ticker.running)
         return;
@@ -32,9 +23,13 @@ void Win32Window::mirrorTimer(ui::Timer& timer) {
         KillTimer(window_, ticker.id);
         return;
     }
-    const auto now = std::chrono::steady_clock::now();
-    ticker.due = now + std::chrono::milliseconds(timer.interval());
-    SetTimer(window_, ticker.id, static_cast<UINT>(std::max(timer.interval(), USER_TIMER_MINIMUM)),
+    const std::chrono::milliseconds interval(timer.interval());
+    ticker.due = std::chrono::steady_clock::now() + interval;
+    arm(ticker.id, interval);
+}
+
+void Win32Window::arm(UINT_PTR id, std::chrono::milliseconds delay) {
+    SetTimer(window_, id, static_cast<UINT>(std::max<long long>(delay.count(), USER_TIMER_MINIMUM)),
              nullptr);
 }
 
@@ -57,9 +52,7 @@ void Win32Window::onTimer(UINT_PTR id) {
         }
         // The system's timers fire late by up to a tick of its clock: each one is set for
         // what is left until the next due time, so the lateness never adds up.
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(ticker.due - now).count();
-        SetTimer(window_, id, static_cast<UINT>(std::max<long long>(left, USER_TIMER_MINIMUM)),
-                 nullptr);
+        arm(id, std::chrono::ceil<std::chrono::milliseconds>(ticker.due - now));
         if (due)
             deliverTick(*timer);
         return;
@@ -120,20 +113,16 @@ void Win32Window::onScroll(HWND from, int request, int position) {
     const int value = std::clamp(found->second, bar.min(), bar.max());
     deliver([&bar, value] { bar.setValue(value); });
     // A thumb let go where the value already was raises nothing; it still shows the value.
-    mirrorSlider(bar);
+    showSlider(bar);
 }
 
 std::vector<ui::Control*> Win32Window::focusChain() const {
     std::vector<ui::Control*> chain;
-    for (ui::Control* control : model_.controls()) {
-        const auto found = children_.find(control);
-        if (found != children_.end() && takesFocus(control->kind()) &&
-            IsWindowVisible(found->second.hwnd) && IsWindowEnabled(found->second.hwnd))
+    for (ui::Control* control : model_.tabOrder()) {
+        const HWND hwnd = child(*control);
+        if (hwnd && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
             chain.push_back(control);
     }
-    std::stable_sort(chain.begin(), chain.end(), [](const ui::Control* a, const ui::Control* b) {
-        return a->tabIndex() < b->tabIndex();
-    });
     return chain;
 }
 

@@ -15,9 +15,7 @@ namespace tovask::win32 {
 namespace {
 
 using ui::Kind;
-using ui::Property;
 
-constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 constexpr const wchar_t* kSurfaceClass = L"tovask.Surface";
 
 // The model's colours are 0x00BBGGRR, which is the layout of a COLORREF.
@@ -25,24 +23,13 @@ COLORREF colour(std::uint32_t bgr) {
     return static_cast<COLORREF>(bgr & 0x00FFFFFF);
 }
 
-// A '&' in a button or frame caption would mark a mnemonic and vanish; captions show as written.
-std::wstring caption(const std::string& s) {
-    std::wstring text;
-    for (const wchar_t c : widen(s)) {
-        text += c;
-        if (c == L'&')
-            text += L'&';
-    }
-    return text;
-}
-
 // The designed faces by what every Windows has: "Times New Roman", and for "MS Sans Serif" and
 // the window's default font its TrueType successor, which scales smoothly. The families make
 // a system without them (Wine) pick a face of the same kind.
 HFONT createFont(const ui::Font& font, double scale) {
-    const bool serif = font.face == "Times New Roman";
+    const bool serif = ui::isSerif(font);
     LOGFONTW f{};
-    f.lfHeight = -ui::fontPixels(font.size > 0 ? font.size : ui::kDefaultFontPoints, scale);
+    f.lfHeight = -ui::fontPixels(font, scale);
     f.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
     f.lfCharSet = DEFAULT_CHARSET;
     f.lfOutPrecision = OUT_TT_PRECIS;
@@ -52,11 +39,23 @@ HFONT createFont(const ui::Font& font, double scale) {
     return CreateFontIndirectW(&f);
 }
 
-void registerClasses() {
-    static const bool registered = [] {
+// The classes of the main window and of the surfaces that labels and the picture are drawn on.
+void registerClasses(WNDPROC window, WNDPROC surface) {
+    static const bool registered = [window, surface] {
         INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
+        WNDCLASSEXW main{};
+        main.cbSize = sizeof(main);
+        main.lpfnWndProc = window;
+        main.hInstance = GetModuleHandleW(nullptr);
+        main.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+        main.lpszClassName = kWindowClass;
+        RegisterClassExW(&main);
+        WNDCLASSEXW surfaces = main;
+        surfaces.lpfnWndProc = surface;
+        surfaces.lpszClassName = kSurfaceClass;
+        RegisterClassExW(&surfaces);
         return true;
     }();
     (void)registered;
@@ -84,26 +83,13 @@ int controlId(const ui::Window& window, const ui::Control& control) {
 }
 
 Win32Window::Win32Window(ui::Window& window, double designWidth, double designHeight)
-    : ui::Delivery([this](const std::string& what) { endRun(what); }), model_(window),
+    : ui::Delivery([this](const std::string& message) { endRun(message); }), model_(window),
       designWidth_(designWidth), designHeight_(designHeight),
-      surface_(CreateSolidBrush(colour(kButtonFace))) {
-    registerClasses();
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW main{};
-    main.cbSize = sizeof(main);
-    main.lpfnWndProc = windowProcedure;
-    main.hInstance = instance;
-    main.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    main.lpszClassName = kWindowClass;
-    RegisterClassExW(&main);
-    WNDCLASSEXW surface = main;
-    surface.lpfnWndProc = surfaceProcedure;
-    surface.lpszClassName = kSurfaceClass;
-    RegisterClassExW(&surface);
-
+      surface_(CreateSolidBrush(colour(ui::kButtonFace))) {
+    registerClasses(windowProcedure, surfaceProcedure);
     window_ = CreateWindowExW(0, kWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                              nullptr, instance, this);
+                              nullptr, GetModuleHandleW(nullptr), this);
     for (ui::Control* control : window.controls())
         create(*control);
     // Labels are drawn on the surface, below every other control (the summary labels reach
@@ -112,24 +98,13 @@ Win32Window::Win32Window(ui::Window& window, double designWidth, double designHe
         if (control->kind() == Kind::Label)
             SetWindowPos(child.hwnd, HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-    // The model may have been set up before the window existed: show all of it once.
-    window.setObserver(this);
-    mirror(window, Property::Caption);
-    for (ui::Control* control : window.controls()) {
-        control->setObserver(this);
-        for (Property p : {Property::Caption, Property::Text, Property::Items, Property::Visible,
-                           Property::Enabled, Property::BackColor, Property::Range})
-            mirror(*control, p);
-    }
-    layout();
+    rescale();
+    ui::observe(window, *this);
 }
 
 Win32Window::~Win32Window() {
     // Child windows die with the window; none of them may reach the model or this object.
-    model_.setObserver(nullptr);
-    for (ui::Control* control : model_.controls())
-        control->setObserver(nullptr);
+    ui::stopObserving(model_);
     if (window_) {
         for (const auto& [control, ticker] : tickers_)
             KillTimer(window_, ticker.id);
@@ -281,13 +256,10 @@ bool Win32Window::onChildMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l, LR
         case WM_CTLCOLORLISTBOX:
             result = onMessage(message, w, l);
             return true;
-        case WM_ERASEBKGND: {
-            RECT r;
-            GetClientRect(hwnd, &r);
-            FillRect(reinterpret_cast<HDC>(w), &r, surface_);
+        case WM_ERASEBKGND:
+            fillSurface(hwnd, reinterpret_cast<HDC>(w));
             result = 1;
             return true;
-        }
         default:
             break;
         }
@@ -297,12 +269,9 @@ bool Win32Window::onChildMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l, LR
 
 LRESULT Win32Window::onMessage(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-    case WM_ERASEBKGND: {
-        RECT r;
-        GetClientRect(window_, &r);
-        FillRect(reinterpret_cast<HDC>(w), &r, surface_);
+    case WM_ERASEBKGND:
+        fillSurface(window_, reinterpret_cast<HDC>(w));
         return 1;
-    }
     case WM_SIZE:
         if (w != SIZE_MINIMIZED)
             layout();
@@ -327,27 +296,13 @@ LRESULT Win32Window::onMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         // Frames, the button's corners and disabled boxes stand on the surface's colour.
-        SetBkColor(reinterpret_cast<HDC>(w), colour(kButtonFace));
+        SetBkColor(reinterpret_cast<HDC>(w), colour(ui::kButtonFace));
         return reinterpret_cast<LRESULT>(surface_);
     case WM_TIMER:
         onTimer(w);
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(w) == WA_INACTIVE) {
-            const HWND focused = GetFocus();
-            if (focused && IsChild(window_, focused))
-                lastFocus_ = focused;
-            return 0;
-        }
-        // Back from a message box or another program: the focus is where it was.
-        if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) &&
-            IsWindowEnabled(lastFocus_)) {
-            SetFocus(lastFocus_);
-        } else if (const std::vector<ui::Control*> chain = focusChain(); !chain.empty()) {
-            focus(*chain.front());
-        } else {
-            SetFocus(window_);
-        }
+        onActivate(LOWORD(w) != WA_INACTIVE);
         return 0;
     case WM_CLOSE:
         DestroyWindow(window_);
@@ -358,103 +313,112 @@ LRESULT Win32Window::onMessage(UINT message, WPARAM w, LPARAM l) {
     }
 }
 
-void Win32Window::changed(ui::Control& control, ui::Property property) {
-    mirror(control, property);
+void Win32Window::onActivate(bool active) {
+    if (!active) {
+        const HWND focused = GetFocus();
+        if (focused && IsChild(window_, focused))
+            lastFocus_ = focused;
+        return;
+    }
+    // Back from a message box or another program: the focus is where it was.
+    if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) &&
+        IsWindowEnabled(lastFocus_)) {
+        SetFocus(lastFocus_);
+    } else if (const std::vector<ui::Control*> chain = focusChain(); !chain.empty()) {
+        focus(*chain.front());
+    } else {
+        SetFocus(window_);
+    }
 }
 
-void Win32Window::mirror(ui::Control& control, ui::Property property) {
-    if (!window_)
-        return;
-    // The window's own rect is its designed client area; the window takes whatever size it
-    // is given and scales the designed area into it.
-    if (&control == &model_) {
-        if (property == Property::Caption)
-            SetWindowTextW(window_, widen(model_.caption()).c_str());
-        return;
-    }
-    if (control.kind() == Kind::Timer) {
-        mirrorTimer(static_cast<ui::Timer&>(control));
-        return;
-    }
-    const auto found = children_.find(&control);
-    if (found == children_.end())
-        return;
-    Child& child = found->second;
-    HWND hwnd = child.hwnd;
+void Win32Window::changed(ui::Control& control, ui::Property property) {
     // A value set by the program reaches the model's events from the model alone.
     const Raised mirroring(mirroring_);
-
-    switch (property) {
-    case Property::Visible:
-        if (!control.visible()) {
-            // A hidden window keeps the focus unless it is moved: keys would go nowhere.
-            const HWND focused = GetFocus();
-            if (focused && (focused == hwnd || IsChild(hwnd, focused)))
-                SetFocus(window_);
-        }
-        ShowWindow(hwnd, control.visible() ? SW_SHOWNA : SW_HIDE);
-        break;
-    case Property::Geometry:
-        place(control, child);
-        break;
-    case Property::Font:
-        applyFont(control, child);
-        break;
-    case Property::Caption:
-        if (control.kind() == Kind::Label) {
-            SetWindowTextW(hwnd, widen(static_cast<const ui::Label&>(control).caption()).c_str());
-            InvalidateRect(hwnd, nullptr, FALSE);
-        }
-        if (control.kind() == Kind::Frame)
-            SetWindowTextW(hwnd, caption(static_cast<const ui::Frame&>(control).caption()).c_str());
-        if (control.kind() == Kind::CommandButton)
-            SetWindowTextW(
-                hwnd, caption(static_cast<const ui::CommandButton&>(control).caption()).c_str());
-        break;
-    case Property::Text:
-    case Property::Items:
-        if (control.kind() == Kind::ComboBox && property == Property::Items) {
-            SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
-            for (const std::string& item : static_cast<const ui::ComboBox&>(control).items())
-                SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
-        }
-        if (control.kind() == Kind::TextBox || control.kind() == Kind::ComboBox) {
-            // Unchanged text keeps the caret where the user typed.
-            const std::wstring text = widen(static_cast<const ui::TextBox&>(control).text());
-            if (windowText(hwnd) != text)
-                SetWindowTextW(hwnd, text.c_str());
-        }
-        break;
-    case Property::Enabled:
-        if (control.kind() == Kind::CommandButton) {
-            const bool enabled = static_cast<const ui::CommandButton&>(control).enabled();
-            if (!enabled && GetFocus() == hwnd)
-                SetFocus(window_);
-            EnableWindow(hwnd, enabled);
-            // Disabling the focused button left the window without a focused control; enabled
-            // again, the button has it back, so the experimenter's key needs no click first.
-            const HWND focused = GetFocus();
-            if (enabled && (focused == window_ || (!focused && GetActiveWindow() == window_)) &&
-                IsWindowVisible(hwnd))
-                SetFocus(hwnd);
-        }
-        if (control.kind() == Kind::TextBox || control.kind() == Kind::ComboBox)
-            EnableWindow(hwnd, static_cast<const ui::TextBox&>(control).enabled());
-        break;
-    case Property::BackColor:
-        InvalidateRect(hwnd, nullptr, FALSE);
-        break;
-    case Property::Value:
-    case Property::Range:
-        if (control.kind() == Kind::HScrollBar)
-            mirrorSlider(static_cast<const ui::HScrollBar&>(control));
-        break;
-    }
+    ui::mirror(*this, control, property);
 }
 
-void Win32Window::mirrorSlider(const ui::HScrollBar& bar) {
-    const auto found = children_.find(&bar);
-    if (found == children_.end())
+// Every control of the model has its child window or its ticker while the window exists.
+bool Win32Window::shows(const ui::Control& control) const {
+    return window_ &&
+           (&control == &model_ || control.kind() == Kind::Timer || children_.count(&control));
+}
+
+void Win32Window::showTitle(const std::string& title) {
+    SetWindowTextW(window_, widen(title).c_str());
+}
+
+void Win32Window::showVisible(const ui::Control& control) {
+    HWND hwnd = child(control);
+    if (!control.visible()) {
+        // A hidden window keeps the focus unless it is moved: keys would go nowhere.
+        const HWND focused = GetFocus();
+        if (focused && (focused == hwnd || IsChild(hwnd, focused)))
+            SetFocus(window_);
+    }
+    ShowWindow(hwnd, control.visible() ? SW_SHOWNA : SW_HIDE);
+}
+
+void Win32Window::showGeometry(const ui::Control& control) {
+    place(control, children_.at(&control));
+}
+
+void Win32Window::showFont(const ui::Control& control) {
+    applyFont(control, children_.at(&control));
+}
+
+void Win32Window::showLabelCaption(const ui::Label& label) {
+    HWND hwnd = child(label);
+    SetWindowTextW(hwnd, widen(label.caption()).c_str());
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void Win32Window::showFrameCaption(const ui::Frame& frame, const std::string& caption) {
+    SetWindowTextW(child(frame), widen(caption).c_str());
+}
+
+void Win32Window::showButtonCaption(const ui::CommandButton& button, const std::string& caption) {
+    SetWindowTextW(child(button), widen(caption).c_str());
+}
+
+void Win32Window::showText(const ui::TextBox& box) {
+    HWND hwnd = child(box);
+    // Unchanged text keeps the caret where the user typed.
+    const std::wstring text = widen(box.text());
+    if (windowText(hwnd) != text)
+        SetWindowTextW(hwnd, text.c_str());
+}
+
+void Win32Window::showItems(const ui::ComboBox& box) {
+    HWND hwnd = child(box);
+    SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : box.items())
+        SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
+}
+
+void Win32Window::showButtonEnabled(const ui::CommandButton& button) {
+    HWND hwnd = child(button);
+    if (!button.enabled() && GetFocus() == hwnd)
+        SetFocus(window_);
+    EnableWindow(hwnd, button.enabled());
+    // Disabling the focused button left the window without a focused control; enabled again,
+    // the button has it back, so the experimenter's key needs no click first.
+    const HWND focused = GetFocus();
+    if (button.enabled() && (focused == window_ || (!focused && GetActiveWindow() == window_)) &&
+        IsWindowVisible(hwnd))
+        SetFocus(hwnd);
+}
+
+void Win32Window::showBoxEnabled(const ui::TextBox& box) {
+    EnableWindow(child(box), box.enabled());
+}
+
+void Win32Window::showBackColor(const ui::Label& label) {
+    InvalidateRect(child(label), nullptr, FALSE);
+}
+
+void Win32Window::showSlider(const ui::HScrollBar& bar) {
+    HWND hwnd = child(bar);
+    if (!hwnd)
         return;
     SCROLLINFO info{};
     info.cbSize = sizeof(info);
@@ -462,18 +426,14 @@ void Win32Window::mirrorSlider(const ui::HScrollBar& bar) {
     info.nMin = bar.min();
     info.nMax = bar.max();
     info.nPos = bar.value();
-    SetScrollInfo(found->second.hwnd, SB_CTL, &info, TRUE);
+    SetScrollInfo(hwnd, SB_CTL, &info, TRUE);
 }
 
 void Win32Window::place(const ui::Control& control, const Child& child) {
-    ui::PixelRect r = ui::toPixels(control.rect(), scale_);
+    RECT client;
+    GetClientRect(window_, &client);
+    const ui::PixelRect r = ui::placeOf(control, scale_, client.right, client.bottom);
     int height = r.height;
-    if (control.kind() == Kind::Label) {
-        RECT client;
-        GetClientRect(window_, &client);
-        r = ui::visiblePart(r, client.right, client.bottom);
-        height = r.height;
-    }
     if (control.kind() == Kind::ComboBox) {
         // A combo box's window reaches down over its open list; the box itself is the
         // selection field, set to the designed height.
@@ -498,16 +458,28 @@ void Win32Window::applyFont(const ui::Control& control, Child& child) {
         InvalidateRect(child.hwnd, nullptr, FALSE);
 }
 
-void Win32Window::layout() {
+bool Win32Window::rescale() {
     RECT client;
     if (!window_ || !GetClientRect(window_, &client) || client.right <= 0 || client.bottom <= 0)
-        return;
+        return false;
     scale_ = ui::fitScale(designWidth_, designHeight_, client.right, client.bottom);
+    return true;
+}
+
+void Win32Window::layout() {
+    if (!rescale())
+        return;
     // Fonts first: a combo box's height follows its font.
     for (auto& [control, child] : children_)
         applyFont(*control, child);
     for (auto& [control, child] : children_)
         place(*control, child);
+}
+
+void Win32Window::fillSurface(HWND hwnd, HDC dc) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    FillRect(dc, &r, surface_);
 }
 
 void Win32Window::paintSurface(HWND hwnd) {
@@ -554,11 +526,11 @@ void Win32Window::showMaximized() {
     SetForegroundWindow(window_);
 }
 
-void Win32Window::endRun(const std::string& what) {
+void Win32Window::endRun(const std::string& message) {
     if (window_)
         for (const auto& [control, ticker] : tickers_)
             KillTimer(window_, ticker.id);
-    showModalMessage(ui::kProgramTitle, "The run has ended: " + what, true);
+    showModalMessage(ui::kProgramTitle, message, true);
     PostQuitMessage(1);
 }
 

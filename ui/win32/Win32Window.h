@@ -6,6 +6,7 @@
 
 #include "ui/Controls.h"
 #include "ui/Delivery.h"
+#include "ui/Mirror.h"
 #include "ui/win32/Logo.h"
 #include <windows.h>
 
@@ -25,7 +26,7 @@ inline constexpr const wchar_t* kWindowClass = L"tovask.Window";
 
 // Events reach the model through deliver(), in the message loop; an exception that escapes one
 // ends the run with a critical message box and exit code 1.
-class Win32Window : public ui::Delivery, private ui::ControlObserver {
+class Win32Window : public ui::Delivery, private ui::ControlObserver, private ui::WidgetSink {
 public:
     // designWidth × designHeight twips is the area the window shows whole at any size. The
     // window is created hidden.
@@ -72,25 +73,45 @@ private:
     bool onChildMessage(HWND hwnd, UINT message, WPARAM w, LPARAM l, LRESULT& result);
     void changed(ui::Control& control, ui::Property property) override;
 
+    bool shows(const ui::Control& control) const override;
+    void showTitle(const std::string& title) override;
+    void showTimer(ui::Timer& timer) override;
+    void showVisible(const ui::Control& control) override;
+    void showGeometry(const ui::Control& control) override;
+    void showFont(const ui::Control& control) override;
+    void showLabelCaption(const ui::Label& label) override;
+    void showFrameCaption(const ui::Frame& frame, const std::string& caption) override;
+    void showButtonCaption(const ui::CommandButton& button, const std::string& caption) override;
+    void showText(const ui::TextBox& box) override;
+    void showItems(const ui::ComboBox& box) override;
+    void showButtonEnabled(const ui::CommandButton& button) override;
+    void showBoxEnabled(const ui::TextBox& box) override;
+    void showBackColor(const ui::Label& label) override;
+    void showSlider(const ui::HScrollBar& bar) override;
+
     void create(ui::Control& control);
     HWND createChild(ui::Control& control, HWND parent, int id);
-    void mirror(ui::Control& control, ui::Property property);
-    void mirrorTimer(ui::Timer& timer);
-    void mirrorSlider(const ui::HScrollBar& bar);
     void place(const ui::Control& control, const Child& child);
     void applyFont(const ui::Control& control, Child& child);
+    // The scale that fits the designed area into the client area; false while there is none.
+    bool rescale();
     void layout();
+    void fillSurface(HWND hwnd, HDC dc);
     void paintSurface(HWND hwnd);
+    void onActivate(bool active);
     void onCommand(HWND from, int code);
     void onScroll(HWND from, int request, int position);
     void onTimer(UINT_PTR id);
+    // Sets the system's timer id to fire after delay: the one place that starts the window's
+    // platform timers.
+    void arm(UINT_PTR id, std::chrono::milliseconds delay);
     void moveFocus(bool backwards);
     // The controls that take the focus, in tab order; shown and enabled ones only.
     std::vector<ui::Control*> focusChain() const;
     void focus(ui::Control& control);
     ui::Control* controlOf(HWND hwnd) const;
 
-    void endRun(const std::string& what);
+    void endRun(const std::string& message);
 
     ui::Window& model_;
     double designWidth_, designHeight_;
