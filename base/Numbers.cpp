@@ -112,4 +112,11 @@ std::string FileNumberSuffix(const std::string& subjectNo) {
     throw Failure("the subject number \"" + subjectNo + "\" gives no file-name suffix");
 }
 
+std::optional<std::int16_t> wholeSeconds(std::string_view text) {
+    const auto value = parseNumber(text);
+    if (!value || roundHalfEven(*value) < 1 || roundHalfEven(*value) > 32767)
+        return std::nullopt;
+    return toInteger(*value);
+}
+
 } // namespace tovask

@@ -7,6 +7,7 @@
 #include "files/ProblemFile.h"
 #include "files/RunLock.h"
 #include "files/RunLog.h"
+#include "files/SessionSignals.h"
 #include "files/WordFile.h"
 #include "ui/Controls.h"
 #include "ui/Services.h"
@@ -44,6 +45,13 @@ public:
     // The window is being closed: a run that has started and not reached its end records that
     // in its run log.
     void WindowClosed();
+    // Once a second while a run of a lab session holds its files (core/Session.cpp): its sign
+    // of life, and the session console's release requests.
+    void SessionWatch_Timer();
+
+    // The name this computer goes by in the session plan and in the lock: its host name, unless
+    // a scripted run stands for another PC. Set before the load.
+    void SetComputerName(std::string name) { computer_ = std::move(name); }
 
     // The window and its controls, by their names.
     ui::Window form;
@@ -78,6 +86,8 @@ public:
     ui::Label AllocationInstructions;
     ui::Label AllocationTwoOne;
     ui::Label AllocationOne;
+    // A timer of the window, not among its controls: the session watch.
+    ui::Timer SessionWatch;
 
     // The variables of the run. Integers are 16-bit like the values they stand for; an empty
     // optional is a value not stored yet.
@@ -160,6 +170,19 @@ private:
     // Reports and continues, like every data check the subject may meet.
     void Message(const std::string& text);
 
+    // The lab session (core/Session.cpp). Where data/session.csv exists, the load fills the
+    // parameter screen in from this PC's row; from the start of the run to its end, the run
+    // shows its sign of life and acts on the console's release requests.
+    void StartSession();
+    void StartSignOfLife();
+    // Where the run stands, as its sign of life tells the console.
+    SignOfLife Standing() const;
+    // The hold point the run waits at, released by the key now: 1, 2, or 0.
+    int HoldPointWaitedAt() const;
+    void ActOnReleaseRequest();
+    // The run has ended, or its window is closing: its files are free for another run.
+    void ReleaseRunFiles();
+
     // The run log (core/RecordEvents.cpp), from the click that starts the run on. A run whose
     // log cannot be created does not start: CreateRunLog throws a tovask::Failure that says
     // what to do. Once it exists, recording never stops the run: a log that cannot be written
@@ -185,6 +208,10 @@ private:
     Random random_;
     // The run's hold on its files, from the click that starts it to its end.
     std::unique_ptr<RunLock> lock_;
+    std::string computer_;
+    bool sessionMode_ = false; // data/session.csv exists
+    std::unique_ptr<SignOfLifeFile> signOfLife_;
+    bool messageOpen_ = false;
     bool resultsWritten_ = false; // this run has written its results file at least once
     LogClock& clock_;
     std::unique_ptr<RunLog> log_;

@@ -140,7 +140,7 @@ void Experiment::RecordRelease(std::string_view holdPoint, Releaser releaser) {
 }
 
 void Experiment::WindowClosed() {
-    lock_.reset();
+    ReleaseRunFiles();
     if (!log_ || Stage == 9)
         return;
     const bool problemOnScreen = (Stage == 3 || Stage == 4) && pn >= 1 && problemOnScreen_ == pn;

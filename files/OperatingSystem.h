@@ -116,11 +116,32 @@ std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment);
 
 // The name of this computer on the network.
 std::string hostName();
+// The id the system gave this installation (Linux: /etc/machine-id; Windows: the MachineGuid of
+// the registry), which tells apart PCs that share a name; empty where there is none.
+std::string machineId();
 // The number of this process.
 std::uint64_t processId();
-// A text that tells the process of this number running now on this computer from any other
-// that had or will have the number (its start, and on Linux the boot it started in); nothing
-// when no process has that number. "unknown" when it runs but cannot be looked at.
-std::optional<std::string> processStart(std::uint64_t id);
+
+// What this computer says about the process of a number.
+struct ProcessStart {
+    enum class State {
+        Gone,       // no process has the number, or it has ended
+        Running,    // mark tells it from any other process that had or will have the number
+        Unknowable, // it runs, but cannot be looked at (another user's process)
+    };
+    State state = State::Gone;
+    std::string mark; // its start, and on Linux the boot it started in
+};
+ProcessStart processStart(std::uint64_t id);
+
+// count bytes from the operating system's cryptographically secure generator (Linux: getrandom;
+// Windows: BCryptGenRandom), for secrets such as the session console's token. Throws
+// std::system_error when the system cannot give them.
+std::string secureRandomBytes(std::size_t count);
+
+// Opens the address in the user's default web browser and returns at once (Linux: xdg-open,
+// its output kept off ours; Windows: the shell's default for the address). False when no
+// browser could be started.
+bool openInBrowser(const std::string& address);
 
 } // namespace tovask::os

@@ -7,8 +7,12 @@
 #include <fcntl.h>
 #include <fstream>
 #include <limits.h>
+#include <spawn.h>
 #include <sstream>
+#include <sys/random.h>
+#include <sys/wait.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace tovask::os {
@@ -130,12 +134,19 @@ std::optional<std::string> firstLine(const std::string& path) {
 
 } // namespace
 
-std::optional<std::string> processStart(std::uint64_t id) {
+std::string machineId() {
+    for (const char* file : {"/etc/machine-id", "/var/lib/dbus/machine-id"})
+        if (const auto id = firstLine(file); id && !id->empty())
+            return *id;
+    return {};
+}
+
+ProcessStart processStart(std::uint64_t id) {
+    using State = ProcessStart::State;
     const std::string folder = "/proc/" + std::to_string(id);
     const auto stat = firstLine(folder + "/stat");
     if (!stat)
-        return ::access(folder.c_str(), F_OK) == 0 ? std::optional<std::string>("unknown")
-                                                   : std::nullopt;
+        return {::access(folder.c_str(), F_OK) == 0 ? State::Unknowable : State::Gone, {}};
     // After the name (which may hold blanks and parentheses) come field 3, the state, and
     // field 22, the start in clock ticks since the boot. A zombie has ended already.
     const std::size_t nameEnd = stat->rfind(')');
@@ -145,11 +156,49 @@ std::optional<std::string> processStart(std::uint64_t id) {
     for (int n = 4; n <= 22 && fields >> field; ++n) {
     }
     if (state == "Z" || state == "X")
-        return std::nullopt;
+        return {State::Gone, {}};
     const auto boot = firstLine("/proc/sys/kernel/random/boot_id");
     if (nameEnd == std::string::npos || !fields || !boot)
-        return std::string("unknown");
-    return *boot + "/" + field;
+        return {State::Unknowable, {}};
+    return {State::Running, *boot + "/" + field};
+}
+
+std::string secureRandomBytes(std::size_t count) {
+    std::string bytes(count, '\0');
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::getrandom(bytes.data() + done, count - done, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail(errno);
+        done += static_cast<std::size_t>(n);
+    }
+    return bytes;
+}
+
+bool openInBrowser(const std::string& address) {
+    // xdg-open may stay until the browser ends, and a browser writes to its output: it gets
+    // none of ours, and a thread of its own waits for it so that it leaves no zombie.
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::string program = "xdg-open";
+    std::string argument = address;
+    char* arguments[] = {program.data(), argument.data(), nullptr};
+    pid_t child = 0;
+    const int error = ::posix_spawnp(&child, program.c_str(), &actions, nullptr, arguments, environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return false;
+    std::thread([child] {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    return true;
 }
 
 } // namespace tovask::os

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <bcrypt.h>
 #include <shellapi.h>
 
 #include <ctime>
@@ -221,23 +222,53 @@ std::uint64_t processId() {
     return GetCurrentProcessId();
 }
 
-std::optional<std::string> processStart(std::uint64_t id) {
+std::string machineId() {
+    wchar_t guid[64] = {};
+    DWORD size = sizeof guid;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", L"MachineGuid",
+                     RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, guid, &size) != ERROR_SUCCESS)
+        return {};
+    const std::u8string utf8 = std::filesystem::path(std::wstring(guid)).u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+ProcessStart processStart(std::uint64_t id) {
+    using State = ProcessStart::State;
     const HANDLE process =
         OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
     if (process == nullptr)
-        return GetLastError() == ERROR_INVALID_PARAMETER ? std::nullopt
-                                                         : std::optional<std::string>("unknown");
+        return {GetLastError() == ERROR_INVALID_PARAMETER ? State::Gone : State::Unknowable, {}};
     // The creation time tells a process from a later one that gets the same number.
     DWORD exitCode = 0;
     FILETIME created{}, exited{}, kernel{}, user{};
-    std::optional<std::string> start = std::string("unknown");
+    ProcessStart start{State::Unknowable, {}};
     if (GetExitCodeProcess(process, &exitCode) && exitCode != STILL_ACTIVE)
-        start = std::nullopt;
+        start = {State::Gone, {}};
     else if (GetProcessTimes(process, &created, &exited, &kernel, &user))
-        start = std::to_string((static_cast<std::uint64_t>(created.dwHighDateTime) << 32) |
-                               created.dwLowDateTime);
+        start = {State::Running,
+                 std::to_string((static_cast<std::uint64_t>(created.dwHighDateTime) << 32) |
+                                created.dwLowDateTime)};
     CloseHandle(process);
     return start;
+}
+
+std::string secureRandomBytes(std::size_t count) {
+    std::string bytes(count, '\0');
+    const NTSTATUS status =
+        BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(bytes.data()), static_cast<ULONG>(count),
+                        BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    if (status < 0)
+        throw std::system_error(static_cast<int>(status), std::system_category());
+    return bytes;
+}
+
+bool openInBrowser(const std::string& address) {
+    const std::wstring wide =
+        std::filesystem::path(std::u8string(address.begin(), address.end())).wstring();
+    // ShellExecuteW gives a value above 32 when it started the program.
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
 }
 
 } // namespace tovask::os

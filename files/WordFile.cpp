@@ -91,4 +91,12 @@ WordTable readWordFile(const std::filesystem::path& path, Diagnostics& diagnosti
     return parseWordFile(readFileBytes(path, "word file"), path.string(), diagnostics);
 }
 
+std::string wordFileName(std::string_view language) {
+    if (language == "English")
+        return "english.wds";
+    if (language == "Italian")
+        return "italian.wds";
+    return {};
+}
+
 } // namespace tovask

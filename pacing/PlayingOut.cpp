@@ -50,7 +50,7 @@ void Experiment::StageEight() {
 
     RecordPlayedOut(u1, u2);
     Stage = 9;
-    lock_.reset(); // the run has ended: its files are free for another
+    ReleaseRunFiles();
 }
 
 } // namespace tovask

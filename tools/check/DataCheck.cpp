@@ -1,9 +1,13 @@
 #include "tools/check/DataCheck.h"
 
+#include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "core/Experiment.h"
 #include "files/OperatingSystem.h"
 #include "files/ProblemFile.h"
+#include "files/SessionPlan.h"
+#include "files/TextFile.h"
 #include "files/WordFile.h"
 
 #include <algorithm>
@@ -26,6 +30,8 @@ FileKind kindOf(const fs::path& path) {
         return FileKind::words;
     if (name.starts_with("inp"))
         return FileKind::problems;
+    if (name == SessionPlan::kFileName)
+        return FileKind::plan;
     return FileKind::other;
 }
 
@@ -212,6 +218,50 @@ FileCheck checkProblemFile(std::string_view bytes, const std::string& name) {
         collector.findings.push_back(designFinding(name, crossingBudgetLines(list)));
     }
     FileCheck result{name, FileKind::problems, std::move(collector.findings), {}, {}};
+    tidy(result.findings);
+    return result;
+}
+
+namespace {
+
+// Why a file a plan's row needs cannot serve that PC's run: it is missing or unreadable, or its
+// check finds errors. Empty when it can.
+std::string unusable(const fs::path& file, const std::string& what,
+                     FileCheck (*check)(std::string_view, const std::string&)) {
+    std::string bytes;
+    try {
+        bytes = readFileBytes(file, what);
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+    const FileCheck checked = check(bytes, file.string());
+    const auto errors = std::ranges::count_if(
+        checked.findings, [](const Finding& f) { return f.severity == Severity::error; });
+    if (errors == 0)
+        return {};
+    return file.filename().string() + " has " + counted(static_cast<std::size_t>(errors), "error") +
+           " (check it on its own)";
+}
+
+} // namespace
+
+FileCheck checkSessionPlan(std::string_view bytes, const std::string& name) {
+    Collector collector;
+    const SessionPlan plan = parseSessionPlan(bytes, name, collector);
+    const fs::path folder = fs::path(name).parent_path();
+    for (const PlanRow& row : plan.rows) {
+        const fs::path problems = folder / ("inp" + row.inputDataFile + ".001");
+        if (const std::string why = unusable(problems, "problem file", checkProblemFile);
+            !why.empty())
+            collector.error({name, row.line, 2},
+                            "the PC \"" + row.pc + "\" cannot run on its problem file: " + why);
+        if (const std::string why =
+                unusable(folder / wordFileName(row.language), "word file", checkWordFile);
+            !why.empty())
+            collector.error({name, row.line, 3},
+                            "the PC \"" + row.pc + "\" cannot run in its language: " + why);
+    }
+    FileCheck result{name, FileKind::plan, std::move(collector.findings), {}, {}};
     tidy(result.findings);
     return result;
 }

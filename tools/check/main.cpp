@@ -22,10 +22,11 @@ using namespace tovask::check;
 
 constexpr const char* kUsage =
     "usage: tovask-check [--program-dir DIR] [FILE...]\n"
-    "Checks word files (*.wds) and problem files (inp*) without starting a run: the FILEs named,\n"
-    "or else every one in DIR/data, and that a run can create its files there (DIR: the folder\n"
-    "that holds tovask-check). Lists each fault as file:line:item: error|warning: message, and\n"
-    "for each problem file a note on how many of its budget lines cross within each type.\n"
+    "Checks word files (*.wds), problem files (inp*) and the session plan (session.csv) without\n"
+    "starting a run: the FILEs named, or else every one in DIR/data, and that a run can create\n"
+    "its files there (DIR: the folder that holds tovask-check). Lists each fault as\n"
+    "file:line:item: error|warning: message, and for each problem file a note on how many of its\n"
+    "budget lines cross within each type.\n"
     "Exit status: 0 no error (warnings allowed), 1 errors found, 2 could not check.\n";
 
 // Checks the files named, or those of the data folder, and lists what it finds.
@@ -55,14 +56,17 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
     for (const fs::path& file : files) {
         const FileKind kind = kindOf(file);
         if (kind == FileKind::other) {
-            tool.fail(file.string() + " is neither a word file (*.wds) nor a problem file (inp*)");
+            tool.fail(file.string() + " is neither a word file (*.wds), a problem file (inp*) nor "
+                                      "a session plan (session.csv)");
             unchecked = true;
             continue;
         }
         try {
             const std::string bytes = readFileBytes(file, "file");
-            checks.push_back(kind == FileKind::words ? checkWordFile(bytes, file.string())
-                                                     : checkProblemFile(bytes, file.string()));
+            const auto check = kind == FileKind::words      ? checkWordFile
+                               : kind == FileKind::problems ? checkProblemFile
+                                                            : checkSessionPlan;
+            checks.push_back(check(bytes, file.string()));
         } catch (const Failure& failure) {
             tool.fail(failure.what());
             unchecked = true;

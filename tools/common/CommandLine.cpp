@@ -2,22 +2,26 @@
 
 #include "files/OperatingSystem.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace tovask::tools {
 
 CommandLine readCommandLine(const std::vector<std::string>& arguments,
-                            std::string_view folderOption) {
+                            std::string_view folderOption,
+                            std::span<const std::string_view> valueOptions) {
     CommandLine line;
     for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
         const std::string_view arg = arguments[i];
+        const bool takesValue = std::ranges::find(valueOptions, arg) != valueOptions.end();
         if (arg == "--help" || arg == "-h") {
             line.help = true;
+        } else if ((arg == folderOption || takesValue) && i + 1 == arguments.size()) {
+            line.error = std::string(arg) + (takesValue ? " needs a value" : " needs a folder");
         } else if (arg == folderOption) {
-            if (i + 1 == arguments.size())
-                line.error = std::string(folderOption) + " needs a folder";
-            else
-                line.folder = os::pathFromUtf8(arguments[++i]);
+            line.folder = os::pathFromUtf8(arguments[++i]);
+        } else if (takesValue) {
+            line.values[std::string(arg)] = arguments[++i];
         } else if (arg.size() > 1 && arg.front() == '-') {
             line.error = "unknown option " + std::string(arg);
         } else {
@@ -41,7 +45,7 @@ int Tool::fail(const std::string& message) const {
 
 std::optional<int> Tool::start(int argc, char** argv, CommandLine& line) const {
     os::showUtf8InConsole();
-    line = readCommandLine(os::commandLineArguments(argc, argv), folderOption);
+    line = readCommandLine(os::commandLineArguments(argc, argv), folderOption, valueOptions);
     if (!line.error.empty())
         return fail(line.error + "\n" + std::string(usage));
     if (line.help) {

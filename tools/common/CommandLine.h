@@ -3,7 +3,10 @@
 // (`--program-dir DIR`, `--out DIR`), and the names of files or folders to work on.
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,12 +23,16 @@ struct CommandLine {
     bool help = false;
     std::optional<std::filesystem::path> folder; // given with the folder option
     std::vector<std::filesystem::path> names;    // "-" is a name (standard input, say)
-    std::string error;                           // what is wrong with the line; empty if nothing
+    // The value given with each of the tool's other options that take one.
+    std::map<std::string, std::string, std::less<>> values;
+    std::string error; // what is wrong with the line; empty if nothing
 };
 
-// arguments: those after the program's name, UTF-8.
+// arguments: those after the program's name, UTF-8. valueOptions: the options besides the folder
+// option that take a value ("--pc NAME").
 CommandLine readCommandLine(const std::vector<std::string>& arguments,
-                            std::string_view folderOption);
+                            std::string_view folderOption,
+                            std::span<const std::string_view> valueOptions = {});
 
 // A tool as its user meets it: its name, its usage text, and its exit status when it cannot run.
 struct Tool {
@@ -34,6 +41,7 @@ struct Tool {
     std::string_view usage;
     int done = kExitDone;
     int cannotRun = kExitCannotRun;
+    std::span<const std::string_view> valueOptions = {};
 
     // Reads the command line into `line` (on Windows as UTF-16, whatever the code page), and
     // makes what the tool prints show right in a Windows console. For --help the usage on the

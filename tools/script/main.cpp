@@ -12,14 +12,20 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: tovask-script [--program-dir DIR] [SCRIPT]\n"
-                               "  DIR     the folder whose data/ holds the word, problem and\n"
-                               "          results files (default: the folder of tovask-script)\n"
-                               "  SCRIPT  a file of events, one per line; - or none: standard "
-                               "input\n";
+constexpr const char* kUsage =
+    "usage: tovask-script [--program-dir DIR] [--pc NAME] [SCRIPT]\n"
+    "  DIR     the folder whose data/ holds the word, problem and\n"
+    "          results files (default: the folder of tovask-script)\n"
+    "  NAME    the computer name the run goes by in the session plan and\n"
+    "          the lock (default: this computer's), so that a pilot can stand\n"
+    "          for a PC of the plan\n"
+    "  SCRIPT  a file of events, one per line; - or none: standard input\n";
 
-constexpr tovask::tools::Tool kTool{"tovask-script", "--program-dir", kUsage,
-                                    tovask::script::kExitDone, tovask::script::kExitUsage};
+constexpr std::string_view kValueOptions[] = {"--pc"};
+
+constexpr tovask::tools::Tool kTool{
+    "tovask-script", "--program-dir", kUsage, tovask::script::kExitDone, tovask::script::kExitUsage,
+    kValueOptions};
 
 } // namespace
 
@@ -43,5 +49,7 @@ int main(int argc, char** argv) {
         }
     }
     tovask::script::Runner runner(programFolder, std::cout, std::cerr);
+    if (const auto pc = line.values.find("--pc"); pc != line.values.end())
+        runner.experiment().SetComputerName(pc->second);
     return runner.run(scriptName == "-" ? std::cin : file);
 }
