@@ -50,6 +50,10 @@ std::optional<std::string> cannotCreateFilesIn(const std::filesystem::path& fold
     return std::nullopt;
 }
 
+std::filesystem::path pathFromUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 AppendOnlyFile::AppendOnlyFile(const std::filesystem::path& path)
     : fileSystem_(fileSystem()), handle_(fileSystem_.create(path, FileSystem::Creation::New)) {}
 

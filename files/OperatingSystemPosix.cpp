@@ -89,6 +89,13 @@ FileSystem& systemFileSystem() {
     return fileSystem;
 }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+// Linux terminals take UTF-8 as it is.
+void showUtf8InConsole() {}
+
 std::filesystem::path executableFolder() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
 
     std::ifstream file;
     if (scriptName != "-") {
-        file.open(scriptName, std::ios::binary);
+        file.open(line.names.front(), std::ios::binary);
         if (!file) {
             std::cerr << "tovask-script: cannot open the script " << scriptName << ": "
                       << std::strerror(errno) << '\n';
