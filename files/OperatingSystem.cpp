@@ -90,6 +90,10 @@ std::string ReadOnlyFile::read(std::uint64_t offset, std::size_t count) {
     return bytes;
 }
 
+std::filesystem::path pathFromUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 AppendOnlyFile::AppendOnlyFile(const std::filesystem::path& path)
     : fileSystem_(fileSystem()), handle_(fileSystem_.create(path)) {}
 

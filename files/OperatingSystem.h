@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace tovask::os {
 
@@ -137,6 +138,19 @@ private:
 // like any other failed write, instead of ending the process with SIGXFSZ. Every program calls
 // it first thing in main. Nothing to do on Windows, which has no such limit.
 void treatFileSizeLimitAsWriteFailure();
+// The program's arguments after its name, as UTF-8. On Windows they are read from the command
+// line as UTF-16, so that a name outside the ANSI code page arrives whole.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+// A path from UTF-8 text: on Windows a path made from a narrow string would read it in the
+// ANSI code page. (The narrow text of a path, path.string(), is UTF-8 with this toolchain.)
+std::filesystem::path pathFromUtf8(std::string_view text);
+
+// Makes the program's text on std::cout and std::cerr, UTF-8 like all its text, show right in a
+// Windows console: a stream that goes to a console hands it its lines as UTF-16, whatever the
+// console's code page. A stream that goes to a file or a pipe stays UTF-8 bytes, and elsewhere
+// nothing changes. For the rest of the process.
+void showUtf8InConsole();
 
 // The folder that holds the running executable.
 std::filesystem::path executableFolder();

@@ -160,6 +160,12 @@ std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* into, std::size_t c
 void treatFileSizeLimitAsWriteFailure() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+// Linux terminals take UTF-8 as it is.
+void showUtf8InConsole() {}
 
 std::filesystem::path executableFolder() {
     std::error_code error;

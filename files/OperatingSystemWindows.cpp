@@ -8,6 +8,8 @@
 #include <shellapi.h>
 
 #include <ctime>
+#include <iostream>
+#include <streambuf>
 #include <string>
 #include <system_error>
 
@@ -95,8 +97,100 @@ EntryKind kindOf(DWORD fileType) {
         return EntryKind::other;
     }
 }
+// Hands what is written to a stream to a console as UTF-16: a console shows the bytes a
+// program writes in its own code page, which is not UTF-8 unless a user set it so. The text
+// goes out at every line end and every flush; a character cut between two writes waits for its
+// other bytes.
+class ConsoleBuffer : public std::streambuf {
+public:
+    explicit ConsoleBuffer(HANDLE console) : console_(console) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return sync() == 0 ? traits_type::not_eof(c) : traits_type::eof();
+        pending_ += traits_type::to_char_type(c);
+        if (traits_type::to_char_type(c) == '\n' && sync() != 0)
+            return traits_type::eof();
+        return c;
+    }
+
+    std::streamsize xsputn(const char* text, std::streamsize n) override {
+        const std::string_view part(text, static_cast<std::size_t>(n));
+        pending_ += part;
+        if (part.find('\n') != std::string_view::npos && sync() != 0)
+            return 0;
+        return n;
+    }
+
+    int sync() override {
+        const std::size_t whole = pending_.size() - cutCharacter();
+        if (whole == 0)
+            return 0;
+        const int size = static_cast<int>(whole);
+        const int length = MultiByteToWideChar(CP_UTF8, 0, pending_.data(), size, nullptr, 0);
+        std::wstring utf16(static_cast<std::size_t>(length), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, pending_.data(), size, utf16.data(), length);
+        pending_.erase(0, whole);
+        for (std::size_t done = 0; done < utf16.size();) {
+            DWORD written = 0;
+            if (!WriteConsoleW(console_, utf16.data() + done,
+                               static_cast<DWORD>(utf16.size() - done), &written, nullptr) ||
+                written == 0)
+                return -1;
+            done += written;
+        }
+        return 0;
+    }
+
+private:
+    // The bytes at the end that begin a UTF-8 character whose other bytes have not come yet.
+    std::size_t cutCharacter() const {
+        for (std::size_t back = 1; back <= 3 && back <= pending_.size(); ++back) {
+            const auto byte = static_cast<unsigned char>(pending_[pending_.size() - back]);
+            if ((byte & 0xC0) == 0x80)
+                continue;
+            const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+            return length > back ? back : 0;
+        }
+        return 0;
+    }
+
+    HANDLE console_;
+    std::string pending_;
+};
 
 } // namespace
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr)
+        return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i) {
+        // The standard library turns the UTF-16 of Windows into UTF-8.
+        const std::u8string utf8 = std::filesystem::path(wide[i]).u8string();
+        arguments.emplace_back(utf8.begin(), utf8.end());
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+void showUtf8InConsole() {
+    for (const auto& [stream, which] :
+         {std::pair<std::ostream*, DWORD>{&std::cout, STD_OUTPUT_HANDLE},
+          {&std::cerr, STD_ERROR_HANDLE}}) {
+        const HANDLE handle = GetStdHandle(which);
+        DWORD mode = 0;
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode))
+            continue;
+        stream->flush();
+        // Never freed: the standard streams are flushed once more after every static object of
+        // the program has gone.
+        stream->rdbuf(new ConsoleBuffer(handle));
+    }
+}
 
 FileSystem& systemFileSystem() {
     static WindowsFileSystem fileSystem;

@@ -4,6 +4,7 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "files/Diagnostics.h"
+#include "files/OperatingSystem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -184,7 +185,9 @@ std::filesystem::path dataFilePath(const std::filesystem::path& programFolder,
                                    const std::string& prefix, const std::string& dataFileName,
                                    const std::string& subjectNo) {
     checkDataFileName(dataFileName);
-    return programFolder / "data" / (prefix + dataFileName + FileNumberSuffix(subjectNo));
+    // The text is UTF-8 as typed, whatever the system's code page.
+    return programFolder / "data" /
+           os::pathFromUtf8(prefix + dataFileName + FileNumberSuffix(subjectNo));
 }
 
 } // namespace tovask

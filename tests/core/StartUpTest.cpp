@@ -1,5 +1,6 @@
 // The click that leaves the parameter screen, and the clicks of stages 1, 11 and 2.
 #include "base/Failure.h"
+#include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 #include "tests/support/Run.h"
 
@@ -63,6 +64,19 @@ TEST(StageZero, TheDataFileTextChoosesTheProblemFile) {
     run.click();
     ASSERT_EQ(run.x.Stage, 1);
     EXPECT_EQ(run.x.TaskNumber.items().size(), 5u);
+}
+
+// The typed text is UTF-8; the files are named by it on every system, whatever its code page.
+TEST(StageZero, ANonAsciiDataFileTextNamesTheFilesAsTyped) {
+    Session run(kTwoProblems);
+    const std::string text = "\xC5\x81\xC3\xB3"
+                             "d\xC5\xBA"; // "Łódź"
+    const std::filesystem::path data = run.services.programFolder() / "data";
+    std::filesystem::copy_file(data / "inp01.001", data / os::pathFromUtf8("inp" + text + ".001"));
+    run.x.InputDataFile.setText(text);
+    run.click();
+    ASSERT_EQ(run.x.Stage, 1) << ::testing::PrintToString(run.messageTexts());
+    EXPECT_TRUE(std::filesystem::exists(data / os::pathFromUtf8("out" + text + ".001.log")));
 }
 
 TEST(StageZero, ItalianReadsItalianWordsAndTheSameProblemFile) {

@@ -1,6 +1,8 @@
 // The results file lines and the names of the data files.
 #include "files/ResultsFile.h"
 
+#include "files/OperatingSystem.h"
+
 #include "tests/files/FileTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -202,7 +204,8 @@ TEST(DataFilePath, JoinsPrefixDataFileTextAndSubjectSuffix) {
         {"inp", "caff\xC3\xA8", "1", "inpcaff\xC3\xA8.001"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(dataFilePath(folder, c.prefix, c.dataFile, c.subject), folder / "data" / c.name)
+        EXPECT_EQ(dataFilePath(folder, c.prefix, c.dataFile, c.subject),
+                  folder / "data" / os::pathFromUtf8(c.name))
             << c.name;
 }
 

@@ -7,25 +7,26 @@
 
 namespace tovask::tools {
 
-CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption,
+CommandLine readCommandLine(const std::vector<std::string>& arguments,
+                            std::string_view folderOption,
                             std::span<const std::string_view> valueOptions) {
     CommandLine line;
-    for (int i = 1; i < argc && line.error.empty(); ++i) {
-        const std::string_view arg = argv[i];
+    for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
+        const std::string_view arg = arguments[i];
         const bool takesValue = std::ranges::find(valueOptions, arg) != valueOptions.end();
         if (arg == "--help" || arg == "-h") {
             line.help = true;
         } else if (((!folderOption.empty() && arg == folderOption) || takesValue) &&
-                   i + 1 == argc) {
+                   i + 1 == arguments.size()) {
             line.error = std::string(arg) + (takesValue ? " needs a value" : " needs a folder");
         } else if (!folderOption.empty() && arg == folderOption) {
-            line.folder = argv[++i];
+            line.folder = os::pathFromUtf8(arguments[++i]);
         } else if (takesValue) {
-            line.values[std::string(arg)] = argv[++i];
+            line.values[std::string(arg)] = arguments[++i];
         } else if (arg.size() > 1 && arg.front() == '-') {
             line.error = "unknown option " + std::string(arg);
         } else {
-            line.names.emplace_back(arg);
+            line.names.push_back(os::pathFromUtf8(arg));
         }
     }
     return line;
@@ -54,7 +55,8 @@ int Tool::fail(const std::string& message) const {
 
 std::optional<int> Tool::start(int argc, char** argv, CommandLine& line) const {
     os::treatFileSizeLimitAsWriteFailure();
-    line = readCommandLine(argc, argv, folderOption, valueOptions);
+    os::showUtf8InConsole();
+    line = readCommandLine(os::commandLineArguments(argc, argv), folderOption, valueOptions);
     if (!line.error.empty())
         return fail(line.error + "\n" + std::string(usage));
     if (line.help) {

@@ -29,9 +29,11 @@ struct CommandLine {
     std::string error; // what is wrong with the line; empty if nothing
 };
 
-// folderOption: "--program-dir", "--out"; empty for a tool that has none. valueOptions: the
-// options besides the folder option that take a value ("--pc NAME").
-CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption,
+// arguments: those after the program's name, UTF-8. folderOption: "--program-dir", "--out"; empty
+// for a tool that has none. valueOptions: the options besides the folder option that take a value
+// ("--pc NAME").
+CommandLine readCommandLine(const std::vector<std::string>& arguments,
+                            std::string_view folderOption,
                             std::span<const std::string_view> valueOptions = {});
 
 // A tool as its user meets it: its name, its usage text, and its exit status when it cannot run.
@@ -43,10 +45,11 @@ struct Tool {
     int cannotRun = kExitCannotRun;
     std::span<const std::string_view> valueOptions = {};
 
-    // Reads the command line into `line`, after making a file-size limit an ordinary write
-    // failure (os::treatFileSizeLimitAsWriteFailure). For --help the usage on the output,
-    // giving `done`; for a wrong line what is wrong and the usage on the error stream, giving
-    // cannotRun. Empty when the tool goes on with its work.
+    // Reads the command line into `line` (on Windows as UTF-16, whatever the code page), after
+    // making a file-size limit an ordinary write failure (os::treatFileSizeLimitAsWriteFailure),
+    // and makes what the tool prints show right in a Windows console. For --help the usage on
+    // the output, giving `done`; for a wrong line what is wrong and the usage on the error
+    // stream, giving cannotRun. Empty when the tool goes on with its work.
     std::optional<int> start(int argc, char** argv, CommandLine& line) const;
     // The tool's end: flushes what it printed. When the output or the error stream could not
     // be written whole (a full disk, > /dev/full), says so where it still can and gives

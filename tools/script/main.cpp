@@ -44,9 +44,9 @@ int main(int argc, char** argv) {
         // A script may come through a pipe (/dev/fd/63 of the shell's <(...)), but a folder
         // would read as an empty script.
         std::error_code error;
-        if (std::filesystem::is_directory(scriptName, error))
+        if (std::filesystem::is_directory(line.names.front(), error))
             return kTool.fail("cannot read the script " + scriptName + ": it is a folder");
-        file.open(scriptName, std::ios::binary);
+        file.open(line.names.front(), std::ios::binary);
         if (!file)
             return kTool.fail("cannot open the script " + scriptName + ": " + std::strerror(errno));
     }
