@@ -22,6 +22,11 @@ std::int16_t toInteger(double x);
 // ignored. Empty when the text is not a number.
 std::optional<double> parseNumber(std::string_view text);
 
+// A number of seconds typed for a countdown: a whole number from 1 to 32767 (a fraction rounded,
+// halves to even), since a countdown ends only when it reaches exactly 0. Empty for any other
+// text.
+std::optional<std::int16_t> wholeSeconds(std::string_view text);
+
 // The value that the whole text spells in the plain notation the program writes itself ("12",
 // "-0.5", "1e+22"; no blanks, no '+'), as the run log and the lock file hold it. Empty for any
 // other text, and for a value out of the type's range.

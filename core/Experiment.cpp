@@ -1,6 +1,9 @@
 #include "core/Experiment.h"
 
 #include "base/Failure.h"
+#include "files/OperatingSystem.h"
+
+#include <utility>
 
 namespace tovask {
 
@@ -62,7 +65,8 @@ Experiment::Experiment(ui::Services& services, LogClock& clock)
       AllocationInstructions("AllocationInstructions", 3, Rect{480, 1800, 1455, 375}, kSansSerif),
       AllocationTwoOne("AllocationTwoOne", 1, Rect{1440, 480, 735, 375}, kSansSerifBold),
       AllocationOne("AllocationOne", 0, Rect{360, 120, 735, 735}, kSansSerifBold),
-      services_(services), clock_(clock) {
+      SessionWatch("SessionWatch", Rect{}, 1000), services_(services), computer_(os::hostName()),
+      clock_(clock) {
     // clang-format off
     const std::array<ui::Control*, 31> controls{
         &TARVlogo, &WaitTimer, &ReadInstructionsTimer, &PlayingOutFrame, &TaskFrame,
@@ -75,6 +79,7 @@ Experiment::Experiment(ui::Services& services, LogClock& clock)
     // clang-format on
     for (ui::Control* c : controls)
         form.add(*c);
+    form.addBackgroundTimer(SessionWatch);
 
     // The initial state of the controls, before the load handler runs.
     PlayingOutFrame.setVisible(false);
@@ -108,35 +113,29 @@ Experiment::Experiment(ui::Services& services, LogClock& clock)
     AllocationSlider.onChange = guarded(&Experiment::AllocationSlider_Change);
     ReadInstructionsTimer.onTick = guarded(&Experiment::ReadInstructionsTimer_Timer);
     WaitTimer.onTick = guarded(&Experiment::WaitTimer_Timer);
+    SessionWatch.onTick = guarded(&Experiment::SessionWatch_Timer);
 }
 
 void Experiment::Message(const std::string& text) {
+    // The console shows at once that the PC waits for someone to read a message.
+    messageOpen_ = true;
+    if (signOfLife_)
+        signOfLife_->show(Standing());
     services_.showMessage(ui::kProgramTitle, text);
+    messageOpen_ = false;
 }
 
 // The stage tests are independent and made in this fixed order: a block that changes Stage lets
 // a later test hold in the same click. Only stage 5 uses that, handing over to stage 3.
 void Experiment::Continue_Click() {
-    if (Stage == 8)
-        StageEight();
-    if (Stage == 7)
-        StageSeven();
-    if (Stage == 6)
-        StageSix();
-    if (Stage == 5)
-        StageFive();
-    if (Stage == 4)
-        StageFour();
-    if (Stage == 3)
-        StageThree();
-    if (Stage == 2)
-        StageTwo();
-    if (Stage == 11)
-        StageEleven();
-    if (Stage == 1)
-        StageOne();
-    if (Stage == 0)
-        StageZero();
+    static constexpr std::pair<std::int16_t, void (Experiment::*)()> kBlocks[] = {
+        {8, &Experiment::StageEight}, {7, &Experiment::StageSeven},   {6, &Experiment::StageSix},
+        {5, &Experiment::StageFive},  {4, &Experiment::StageFour},    {3, &Experiment::StageThree},
+        {2, &Experiment::StageTwo},   {11, &Experiment::StageEleven}, {1, &Experiment::StageOne},
+        {0, &Experiment::StageZero}};
+    for (const auto& [stage, block] : kBlocks)
+        if (Stage == stage)
+            (this->*block)();
 }
 
 } // namespace tovask

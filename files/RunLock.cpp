@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 
@@ -19,44 +20,8 @@ namespace {
 // writing at this moment; an older one was left by a run that broke while writing it.
 constexpr auto kWritingTime = std::chrono::seconds(10);
 
-// What a lock file says about the run that holds it.
-struct Holder {
-    std::string host;
-    std::string process;
-    std::string processStart;
-    std::string started;
-};
-
-std::string lockText(const Holder& holder) {
-    return "A run of tovask uses the files of this name; this file is removed when the run ends.\n"
-           "host=" +
-           holder.host + "\nprocess=" + holder.process + "\nprocess_start=" + holder.processStart +
-           "\nstarted=" + holder.started + "\n";
-}
-
-// The holder of a lock file; nothing when a part is missing.
-std::optional<Holder> parseLock(std::string_view text) {
-    Holder holder;
-    for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;) {
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end + 1);
-        const std::size_t equals = line.find('=');
-        const std::string_view name = line.substr(0, equals);
-        const std::string value(equals == std::string_view::npos ? "" : line.substr(equals + 1));
-        if (name == "host")
-            holder.host = value;
-        else if (name == "process")
-            holder.process = value;
-        else if (name == "process_start")
-            holder.processStart = value;
-        else if (name == "started")
-            holder.started = value;
-    }
-    if (holder.host.empty() || holder.processStart.empty() || holder.started.empty() ||
-        !exactValue<std::uint64_t>(holder.process))
-        return std::nullopt;
-    return holder;
-}
+// The process start of a lock whose process could not look at its own.
+constexpr std::string_view kUnknownStart = "unknown";
 
 enum class Created { Yes, LockThere, CannotWrite };
 
@@ -65,10 +30,11 @@ Created createLock(const fs::path& path, const std::string& text, std::string& c
     os::FileSystem& files = os::fileSystem();
     os::FileSystem::Handle file = 0;
     try {
-        file = files.create(path, os::FileSystem::Creation::New);
+        file = files.create(path);
     } catch (const std::system_error& e) {
+        // Anything of that name counts, a link that leads nowhere too.
         std::error_code ignored;
-        if (fs::exists(path, ignored))
+        if (fs::exists(fs::symlink_status(path, ignored)))
             return Created::LockThere;
         cause = e.code().message();
         return Created::CannotWrite;
@@ -95,12 +61,47 @@ fs::path runLockPath(const fs::path& resultsFile) {
     return resultsFile.parent_path() / ("lock-" + resultsFile.filename().string());
 }
 
-RunLock::RunLock(const fs::path& resultsFile, std::string started)
+std::string lockText(const LockHolder& holder) {
+    return "A run of tovask uses the files of this name; this file is removed when the run ends.\n"
+           "host=" +
+           holder.host + "\nmachine=" + holder.machine + "\nprocess=" + holder.process +
+           "\nprocess_start=" + holder.processStart + "\nstarted=" + holder.started + "\n";
+}
+
+std::optional<LockHolder> parseLockHolder(std::string_view text) {
+    LockHolder holder;
+    for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;) {
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        const std::size_t equals = line.find('=');
+        const std::string_view name = line.substr(0, equals);
+        const std::string value(equals == std::string_view::npos ? "" : line.substr(equals + 1));
+        if (name == "host")
+            holder.host = value;
+        else if (name == "machine")
+            holder.machine = value;
+        else if (name == "process")
+            holder.process = value;
+        else if (name == "process_start")
+            holder.processStart = value;
+        else if (name == "started")
+            holder.started = value;
+    }
+    if (holder.host.empty() || holder.processStart.empty() || holder.started.empty() ||
+        !exactValue<std::uint64_t>(holder.process))
+        return std::nullopt;
+    return holder;
+}
+
+RunLock::RunLock(const fs::path& resultsFile, std::string started, std::string computer)
     : path_(runLockPath(resultsFile)) {
-    const std::string host = os::hostName();
     const std::uint64_t self = os::processId();
-    content_ = lockText({host, std::to_string(self), os::processStart(self).value_or("unknown"),
-                         std::move(started)});
+    holder_ = {std::move(computer), os::machineId(), std::to_string(self),
+               os::processStart(self).mark, std::move(started)};
+    // A process that cannot look at itself still locks; no later run takes its lock over.
+    if (holder_.processStart.empty())
+        holder_.processStart = kUnknownStart;
+    content_ = lockText(holder_);
     const std::string inUse = "The files of this run (" + resultsFile.string() +
                               " and its run log) are in use by another run";
     const std::string finishFirst =
@@ -120,14 +121,14 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started)
         }
         std::string text;
         try {
-            text = readFileBytes(path_, "lock file");
+            text = readFileBytes(path_, reading::kLockFile);
         } catch (const Failure& failure) {
             std::error_code ignored;
-            if (!fs::exists(path_, ignored))
+            if (!fs::exists(fs::symlink_status(path_, ignored)))
                 continue; // released in the meantime
             throw Failure(inUse + " (" + failure.what() + ")" + finishFirst + orDelete);
         }
-        const std::optional<Holder> holder = parseLock(text);
+        const std::optional<LockHolder> holder = parseLockHolder(text);
         std::string stale;
         if (!holder) {
             std::error_code error;
@@ -136,23 +137,32 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started)
                 throw Failure(inUse + " that is starting at this moment" + finishFirst +
                               " If there is none, click Continue again in a few seconds.");
             stale = "its lock file was left incomplete";
-        } else if (holder->host != host) {
-            throw Failure(inUse + " on the PC \"" + holder->host + "\", started " +
-                          holder->started + finishFirst + orDelete);
+        } else if (holder->host != holder_.host) {
+            throw Failure(inUse + " on the PC " + inQuotes(holder->host) + ", started " +
+                          shownInMessage(holder->started) + finishFirst + orDelete);
+        } else if (holder->machine.empty() || holder->machine != holder_.machine) {
+            // Cloned lab PCs often share a name: a process of another PC cannot be looked at.
+            throw Failure(inUse + " on a PC named " + inQuotes(holder->host) +
+                          " that may not be this one (PCs copied from one another share "
+                          "names), started " +
+                          shownInMessage(holder->started) + finishFirst + orDelete);
         } else {
-            const std::optional<std::string> start =
+            const os::ProcessStart start =
                 os::processStart(*exactValue<std::uint64_t>(holder->process));
-            const std::string where = "on this PC (\"" + host + "\"), started " + holder->started +
-                                      ", process " + holder->process;
-            if (start == "unknown")
+            const std::string where = "on this PC (" + inQuotes(holder_.host) + "), started " +
+                                      shownInMessage(holder->started) + ", process " +
+                                      holder->process;
+            if (start.state == os::ProcessStart::State::Unknowable)
                 throw Failure(inUse + " " + where + finishFirst + orDelete);
-            if (start == holder->processStart)
+            // A holder that could not mark its own start is taken to be the process running.
+            if (start.state == os::ProcessStart::State::Running &&
+                (start.mark == holder->processStart || holder->processStart == kUnknownStart))
                 throw Failure(inUse + " " + where + finishFirst);
             stale = where;
         }
         try {
             // Only the very lock judged; one that another run has just put in its place stays.
-            if (readFileBytes(path_, "lock file") != text)
+            if (readFileBytes(path_, reading::kLockFile) != text)
                 continue;
             os::fileSystem().remove(path_);
         } catch (const Failure&) {
@@ -168,16 +178,26 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started)
     throw Failure(inUse + finishFirst);
 }
 
-RunLock::~RunLock() {
-    if (!notHeldBecause_.empty())
-        return;
+std::optional<std::string> RunLock::release() {
+    if (released_ || !notHeldBecause_.empty())
+        return std::nullopt;
+    released_ = true;
     try {
         // Someone may have removed it by hand and another run taken it since.
-        if (readFileBytes(path_, "lock file") == content_)
+        if (readFileBytes(path_, reading::kLockFile) == content_)
             os::fileSystem().remove(path_);
-    } catch (const std::exception&) {
-        // A lock that cannot be released is found to be stale by the next run.
+    } catch (const Failure& failure) {
+        std::error_code ignored;
+        if (fs::exists(fs::symlink_status(path_, ignored)))
+            return failure.what();
+    } catch (const std::system_error& e) {
+        return e.code().message();
     }
+    return std::nullopt;
+}
+
+RunLock::~RunLock() {
+    release();
 }
 
 } // namespace tovask

@@ -22,4 +22,8 @@ struct WordTable {
 WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnostics& diagnostics);
 WordTable readWordFile(const std::filesystem::path& path, Diagnostics& diagnostics);
 
+// The word file of a language of the parameter screen: "English" -> "english.wds", "Italian" ->
+// "italian.wds"; empty for a language that has none.
+std::string wordFileName(std::string_view language);
+
 } // namespace tovask

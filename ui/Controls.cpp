@@ -151,6 +151,12 @@ void Window::setCaption(std::string c) {
     assign(caption_, std::move(c), Property::Caption);
 }
 
+std::vector<Control*> Window::boundControls() const {
+    std::vector<Control*> bound = controls_;
+    bound.insert(bound.end(), backgroundTimers_.begin(), backgroundTimers_.end());
+    return bound;
+}
+
 Control* Window::find(const std::string& name) const {
     for (Control* c : controls_)
         if (c->name() == name)

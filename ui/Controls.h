@@ -38,6 +38,7 @@ enum class Property {
 };
 
 class Control;
+class Timer;
 
 class ControlObserver {
 public:
@@ -233,9 +234,16 @@ public:
     // slider), in the order the Tab key moves along: by tab index, then as added.
     std::vector<Control*> tabOrder() const;
 
+    // Timers that belong to the window but to none of its controls: the bindings run them like
+    // the timers among the controls, and nothing that lists the controls shows them.
+    void addBackgroundTimer(Timer& t) { backgroundTimers_.push_back(&t); }
+    // What a binding makes a platform object for: the controls, then the background timers.
+    std::vector<Control*> boundControls() const;
+
 private:
     std::string caption_;
     std::vector<Control*> controls_;
+    std::vector<Timer*> backgroundTimers_;
 };
 
 class PictureBox : public Control {

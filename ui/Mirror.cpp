@@ -93,7 +93,7 @@ void observe(Window& window, ControlObserver& observer) {
     observer.changed(window, Property::Caption);
     // Fonts before geometry: a combo box's height follows its font. Value and Range show
     // together.
-    for (Control* control : window.controls()) {
+    for (Control* control : window.boundControls()) {
         control->setObserver(&observer);
         for (const Property p : {Property::Caption, Property::Text, Property::Items,
                                  Property::Visible, Property::Enabled, Property::BackColor,
@@ -104,7 +104,7 @@ void observe(Window& window, ControlObserver& observer) {
 
 void stopObserving(Window& window) {
     window.setObserver(nullptr);
-    for (Control* control : window.controls())
+    for (Control* control : window.boundControls())
         control->setObserver(nullptr);
 }
 

@@ -46,9 +46,13 @@ int NextValue(int value) {
     return (value + 389) % 1001;
 }
 
-// The slider moved again and again, back to back: the handling with warm caches.
-void AllocationSlider_Change(benchmark::State& state, int shown) {
+// The slider moved again and again, back to back: the handling with warm caches. In a lab
+// session (session true) the run also shows its sign of life and watches for the console's
+// requests, in a timer of its own that this measures apart (SessionWatch_Timer).
+void AllocationSlider_Change(benchmark::State& state, int shown, bool session) {
     LabFolder folder;
+    if (session)
+        folder.planSession();
     Experiment experiment(folder);
     ShowProblem(experiment, shown);
     int value = experiment.AllocationSlider.value();
@@ -58,8 +62,9 @@ void AllocationSlider_Change(benchmark::State& state, int shown) {
     }
     benchmark::DoNotOptimize(experiment.all[experiment.pn]);
 }
-BENCHMARK_CAPTURE(AllocationSlider_Change, single, 1);
-BENCHMARK_CAPTURE(AllocationSlider_Change, pair, 4);
+BENCHMARK_CAPTURE(AllocationSlider_Change, single, 1, false);
+BENCHMARK_CAPTURE(AllocationSlider_Change, pair, 4, false);
+BENCHMARK_CAPTURE(AllocationSlider_Change, single_session, 1, true);
 
 // The slider moved at a subject's pace, each change after a pause.
 void AllocationSlider_Change_Paced(benchmark::State& state) {
@@ -85,6 +90,8 @@ BENCHMARK(AllocationSlider_Change_Paced)->UseManualTime()->Iterations(100);
 // run after the 100th problem are not.
 void Stage3_Click(benchmark::State& state) {
     LabFolder folder;
+    if (state.range(1) == 1)
+        folder.planSession();
     std::unique_ptr<Experiment> experiment;
     int answer = 0;
     for (auto _ : state) {
@@ -103,7 +110,30 @@ void Stage3_Click(benchmark::State& state) {
         Answer(*experiment, answer == 500 ? 501 : answer);
     }
 }
-BENCHMARK(Stage3_Click)->ArgName("paced")->Arg(0)->Arg(1)->UseManualTime()->Iterations(100);
+BENCHMARK(Stage3_Click)
+    ->ArgNames({"paced", "session"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->UseManualTime()
+    ->Iterations(100);
+
+// One second of a lab session's watch while a subject thinks over a problem: the look for a
+// release request, and every few seconds the sign of life rewritten beside the results file.
+// The ticks of five seconds are timed together, so the figure is the mean of one tick.
+void SessionWatch_Timer(benchmark::State& state) {
+    LabFolder folder;
+    folder.planSession();
+    Experiment experiment(folder);
+    ShowProblem(experiment, 1);
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        for (int second = 0; second < SignOfLifeFile::kBeatSeconds; ++second)
+            experiment.SessionWatch.tick();
+        state.SetIterationTime(SecondsSince(start) / SignOfLifeFile::kBeatSeconds);
+    }
+}
+BENCHMARK(SessionWatch_Timer)->UseManualTime()->Iterations(100);
 
 // The click that starts the run: the parameters read, the word file and the 100-problem file
 // read and checked, the run log created, the window turned into the instruction screen. Each

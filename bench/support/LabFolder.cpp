@@ -18,6 +18,12 @@ constexpr std::array<int, 6> kTypes{11, 12, 13, 21, 22, 23};
 constexpr std::array<const char*, 5> kRates{"0.5", "1", "1.5", "2", "3"};
 } // namespace
 
+void LabFolder::planSession() const {
+    std::ofstream(folder_.data() / "session.csv", std::ios::binary)
+        << "pc,input_data_file,language,treatment,time_to_wait,reading_time\r\n"
+           "ANOTHER-PC,01,English,1,1,1\r\n";
+}
+
 void LabFolder::clearOutputs() const {
     std::vector<fs::path> written;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder_.data()))

@@ -1,7 +1,7 @@
 #pragma once
 // A lab PC's program folder for the benchmarks: a fresh temporary folder whose data/ holds the
 // bundled English word file and a problem file of 100 problems, all six types in turn. Message
-// boxes are answered at once and counted.
+// boxes are answered at once and counted. With planSession(), the folder is one of a lab session.
 
 #include "tests/support/ProgramFolder.h"
 #include "ui/Services.h"
@@ -21,6 +21,10 @@ public:
 
     void showMessage(const std::string&, const std::string&) override { ++messages; }
     std::filesystem::path programFolder() const override { return folder_.path(); }
+
+    // A session plan in data/ (for another PC): the runs of the folder show a sign of life and
+    // watch for release requests, as in a lab session run from the console.
+    void planSession() const;
 
     // Removes what runs have written into data/ (results files, run logs and the earlier ones
     // kept beside them), so the next run starts in a folder as a lab PC has it.

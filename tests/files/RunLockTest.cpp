@@ -25,9 +25,11 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-std::string lockText(const std::string& host, std::uint64_t process, const std::string& start) {
-    return "host=" + host + "\nprocess=" + std::to_string(process) + "\nprocess_start=" + start +
-           "\nstarted=2024-03-05T14:07:09.042+01:00\n";
+// A lock as a run of the computer `host` with the system id `machine` writes it.
+std::string lockOf(const std::string& host, std::uint64_t process, const std::string& start,
+                   const std::string& machine = os::machineId()) {
+    return lockText(
+        {host, machine, std::to_string(process), start, "2024-03-05T14:07:09.042+01:00"});
 }
 
 TEST(RunLock, ALockThatMayStillBeHeldRefusesTheRunAndOneLeftBehindIsRemoved) {
@@ -40,21 +42,32 @@ TEST(RunLock, ALockThatMayStillBeHeldRefusesTheRunAndOneLeftBehindIsRemoved) {
         bool refused;
     } cases[] = {
         {"another PC",
-         lockText("lab-elsewhere", 4242, "1"),
+         lockOf("lab-elsewhere", 4242, "1"),
          true,
          {"in use by another run on the PC \"lab-elsewhere\", started "
           "2024-03-05T14:07:09.042+01:00",
           "delete "},
          true},
         {"a run of this PC that goes on",
-         lockText(os::hostName(), self, *os::processStart(self)),
+         lockOf(os::hostName(), self, os::processStart(self).mark),
          true,
          {"in use by another run on this PC (\"" + os::hostName() +
           "\"), started 2024-03-05T14:07:09.042+01:00, process " + std::to_string(self)},
          true},
+        // Cloned PCs share a name; a process of the other one cannot be looked at.
+        {"another PC of the same name",
+         lockOf(os::hostName(), self, "another start", "another-machine"),
+         true,
+         {"on a PC named \"" + os::hostName() + "\" that may not be this one", "delete "},
+         true},
+        {"a lock of an earlier version, without the system id",
+         lockOf(os::hostName(), self, "another start", ""),
+         true,
+         {"that may not be this one"},
+         true},
         {"a lock being written", "host=", false, {"in use by another run that is starting"}, true},
         {"a run of this PC that has ended",
-         lockText(os::hostName(), self, "another start"),
+         lockOf(os::hostName(), self, "another start"),
          false,
          {"ended without finishing", "process " + std::to_string(self), "The lock was removed"},
          false},
@@ -141,10 +154,10 @@ TEST(RunLock, IsHeldFromTheStartToTheEndOfTheRunOrTheClosedWindow) {
 // The system's file system, but a lock file cannot be created: no space left.
 class NoRoomForLocks : public ForwardingFileSystem {
 public:
-    Handle create(const fs::path& path, Creation creation) override {
+    Handle create(const fs::path& path) override {
         if (path.filename().string().starts_with("lock-"))
             throw std::system_error(ENOSPC, std::generic_category());
-        return ForwardingFileSystem::create(path, creation);
+        return ForwardingFileSystem::create(path);
     }
 };
 
@@ -162,6 +175,45 @@ TEST(RunLock, ALockThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
         << message;
     EXPECT_TRUE(contains(message, "The run goes on")) << message;
     EXPECT_TRUE(fs::exists(run.services.programFolder() / "data" / "out01.001.log"));
+}
+
+// The system's file system, but a lock file cannot be removed: no right to.
+class LocksStay : public ForwardingFileSystem {
+public:
+    void remove(const fs::path& path) override {
+        if (path.filename().string().starts_with("lock-"))
+            throw std::system_error(EACCES, std::generic_category());
+        ForwardingFileSystem::remove(path);
+    }
+};
+
+TEST(RunLock, ALockThatCannotBeRemovedAtTheEndIsSaid) {
+    for (const bool closed : {false, true}) {
+        SCOPED_TRACE(closed ? "the window closed" : "the playing out");
+        LocksStay stay;
+        const os::FileSystemReplacement replaced(stay);
+        Session run(kOneProblem);
+        run.click();
+        if (closed) {
+            run.x.WindowClosed();
+        } else {
+            run.answerAll();
+            run.click(); // the results
+            run.key(kCtrlC);
+            run.click();
+            run.x.TaskNumber.setText("1");
+            run.click();
+            ASSERT_EQ(run.x.Stage, 9);
+        }
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        EXPECT_EQ(run.services.messages[0].second,
+                  "The run has ended, but its lock file " +
+                      (run.services.programFolder() / "data" / "lock-out01.001").string() +
+                      " could not be removed (" +
+                      std::make_error_code(std::errc::permission_denied).message() +
+                      "). Delete it: until then a run of the same input data file on another PC "
+                      "is refused.");
+    }
 }
 
 } // namespace

@@ -88,6 +88,22 @@ TEST(Binding, ATickThatFallsInsideAHandlerWaitsForItToFinish) {
     EXPECT_EQ(events, (std::vector<std::string>{"click", "click done", "tick"}));
 }
 
+// A timer of the window that is none of its controls (the session watch) ticks like the others.
+TEST(Binding, ABackgroundTimerTicksLikeTheOthers) {
+    Model model;
+    ui::Timer watch{"Watch", {}, 1};
+    model.window.addBackgroundTimer(watch);
+    int ticks = 0;
+    watch.onTick = [&] {
+        if (++ticks == 3)
+            watch.setEnabled(false);
+    };
+    QtWindow window(model.window, 1000, 1000);
+    watch.setEnabled(true);
+    QTest::qWait(50);
+    EXPECT_EQ(ticks, 3);
+}
+
 TEST(Binding, ThePlatformsMessageBoxIsModalWithTheTitleAndOneOkButton) {
     QtServices services;
     QString title, text;

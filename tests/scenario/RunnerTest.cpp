@@ -2,6 +2,8 @@
 #include "tools/script/Runner.h"
 
 #include "files/OperatingSystem.h"
+#include "files/SessionPlan.h"
+#include "files/SessionSignals.h"
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/TestServices.h"
 
@@ -147,6 +149,24 @@ TEST_F(RunnerTest, ActsOnEachLineAndFlushesEachDumpBeforeReadingTheNext) {
     std::istream in(&script);
     EXPECT_EQ(piped.run(in), kExitDone);
     EXPECT_EQ(script.dumpsWhenAsked, (std::vector<std::size_t>{0, 1, 1, 2}));
+}
+
+// A scripted run that stands for a PC of a session plan: its parameter screen is filled in from
+// the PC's row, and while real time passes its session watch acts on the console's request.
+TEST_F(RunnerTest, StandsForAPcOfThePlanAndIsReleasedWhileItWaits) {
+    folder.writeData("session.csv",
+                     std::string(SessionPlan::kHeader) + "\nLAB07,02,English,1,2,1\n");
+    runner.experiment().SetComputerName("lab07");
+    ASSERT_EQ(runner.load(), Status::Running);
+    int line = 0;
+    for (const char* event : {"click", "click", "tick"})
+        ASSERT_EQ(runner.feed(event, ++line), Status::Running);
+    const auto life = parseSignOfLife(folder.readData("alive-out02.001"));
+    ASSERT_TRUE(life);
+    folder.writeData("release-out02.001", releaseRequestText({life->started, 1}));
+    ASSERT_EQ(runner.feed("wait 1100", ++line), Status::Running);
+    EXPECT_EQ(runner.experiment().Stage, 2);
+    EXPECT_EQ(runner.experiment().TimeToWait.text(), "2");
 }
 
 } // namespace

@@ -41,6 +41,7 @@ TEST(ScriptReader, ReadsEveryEvent) {
         {"tick", Type::Tick, "", "", 1},
         {"tick\t15", Type::Tick, "", "", 15},
         {"slider -4", Type::Slider, "", "", -4},
+        {"wait 1500", Type::Wait, "", "", 1500},
         {"dump\r", Type::Dump, "", "", 0},
     };
     for (const Case& c : cases) {
@@ -75,6 +76,8 @@ TEST(ScriptReader, RefusesMalformedLinesSayingWhy) {
         {"click now", "line 7: click takes no argument, not \"now\""},
         {"dump all", "line 7: dump takes no argument, not \"all\""},
         {"tick 1 2", "line 7: tick takes one argument; \"2\" is one too many"},
+        {"wait", "line 7: wait needs a whole number of milliseconds, 0 or more"},
+        {"wait -5", "not \"-5\""},
     };
     for (const auto& [line, message] : cases) {
         const Parsed parsed = parseLine(line, 7);

@@ -136,6 +136,22 @@ TEST(Win32Binding, TenTicksLastTenIntervalsWithin20Milliseconds) {
     EXPECT_NEAR(static_cast<double>(elapsed.count()), 2000.0, 20.0);
 }
 
+// A timer of the window that is none of its controls (the session watch) ticks like the others.
+TEST(Win32Binding, ABackgroundTimerTicksLikeTheOthers) {
+    Model model;
+    ui::Timer watch{"Watch", {}, 50};
+    model.window.addBackgroundTimer(watch);
+    Shown shown(model);
+    int ticks = 0;
+    watch.onTick = [&] {
+        if (++ticks == 3)
+            watch.setEnabled(false);
+    };
+    watch.setEnabled(true);
+    test::pump(shown.window, 500ms);
+    EXPECT_EQ(ticks, 3);
+}
+
 TEST(Win32Binding, TextsAreUnicodeAndALabelFollowsItsFontAndPlace) {
     Model model;
     model.window.setCaption("Esperimento è così");

@@ -1,9 +1,13 @@
 #include "tools/check/DataCheck.h"
 
+#include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "core/Experiment.h"
 #include "files/OperatingSystem.h"
 #include "files/ProblemFile.h"
+#include "files/SessionPlan.h"
+#include "files/TextFile.h"
 #include "files/WordFile.h"
 #include "tools/report/Power.h"
 
@@ -27,6 +31,8 @@ FileKind kindOf(const fs::path& path) {
         return FileKind::words;
     if (name.starts_with("inp"))
         return FileKind::problems;
+    if (name == SessionPlan::kFileName)
+        return FileKind::plan;
     return FileKind::other;
 }
 
@@ -263,6 +269,50 @@ FileCheck checkProblemFile(std::string_view bytes, const std::string& name) {
     return result;
 }
 
+namespace {
+
+// Why a file a plan's row needs cannot serve that PC's run: it is missing or unreadable, or its
+// check finds errors. Empty when it can.
+std::string unusable(const fs::path& file, const FileToRead& what,
+                     FileCheck (*check)(std::string_view, const std::string&)) {
+    std::string bytes;
+    try {
+        bytes = readFileBytes(file, what);
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+    const FileCheck checked = check(bytes, file.string());
+    const auto errors = std::ranges::count_if(
+        checked.findings, [](const Finding& f) { return f.severity == Severity::error; });
+    if (errors == 0)
+        return {};
+    return file.filename().string() + " has " + counted(static_cast<std::size_t>(errors), "error") +
+           " (check it on its own)";
+}
+
+} // namespace
+
+FileCheck checkSessionPlan(std::string_view bytes, const std::string& name) {
+    Collector collector;
+    const SessionPlan plan = parseSessionPlan(bytes, name, collector);
+    const fs::path folder = fs::path(name).parent_path();
+    for (const PlanRow& row : plan.rows) {
+        const fs::path problems = folder / ("inp" + row.inputDataFile + ".001");
+        if (const std::string why = unusable(problems, reading::kProblemFile, checkProblemFile);
+            !why.empty())
+            collector.error({name, row.line, 2},
+                            "the PC \"" + row.pc + "\" cannot run on its problem file: " + why);
+        if (const std::string why =
+                unusable(folder / wordFileName(row.language), reading::kWordFile, checkWordFile);
+            !why.empty())
+            collector.error({name, row.line, 3},
+                            "the PC \"" + row.pc + "\" cannot run in its language: " + why);
+    }
+    FileCheck result{name, FileKind::plan, std::move(collector.findings), {}, {}};
+    tidy(result.findings);
+    return result;
+}
+
 void compareLanguages(std::vector<FileCheck>& files) {
     std::vector<FileCheck*> counted;
     for (FileCheck& file : files)
@@ -299,13 +349,44 @@ std::optional<Finding> checkDataFolder(const fs::path& folder) {
     return finding;
 }
 
-std::vector<fs::path> dataFiles(const fs::path& folder) {
-    std::vector<fs::path> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && kindOf(entry.path()) != FileKind::other)
-            files.push_back(entry.path());
-    std::ranges::sort(files);
-    return files;
+namespace {
+
+// A name the program reads: a word file of its languages, a problem file of subject 1, the
+// session plan.
+bool programReads(const fs::path& path) {
+    const std::string name = path.filename().string();
+    return name == "english.wds" || name == "italian.wds" || kindOf(path) == FileKind::plan ||
+           (kindOf(path) == FileKind::problems && path.extension() == ".001");
+}
+
+} // namespace
+
+DataFolder dataFolder(const fs::path& folder) {
+    DataFolder found;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const fs::path& path = entry->path();
+        std::error_code typeError;
+        const bool regular = entry->is_regular_file(typeError);
+        if (kindOf(path) != FileKind::other && (regular || programReads(path))) {
+            found.files.push_back(path);
+        } else if (typeError && entry->is_symlink(error)) {
+            found.brokenLinks.push_back({path.string(),
+                                         FileKind::other,
+                                         {{{path.string(), 0, 0},
+                                           Severity::warning,
+                                           "a link that leads to no file (" + typeError.message() +
+                                               "); tovask reads nothing through it"}},
+                                         {},
+                                         {}});
+        }
+    }
+    if (error)
+        throw fs::filesystem_error("cannot read the folder", folder, error);
+    std::ranges::sort(found.files);
+    std::ranges::sort(found.brokenLinks, {}, &FileCheck::name);
+    return found;
 }
 
 } // namespace tovask::check

@@ -27,10 +27,10 @@ struct Finding {
 // "file:line:item: error: message"; line and item are left out where the finding has none.
 std::string format(const Finding& finding);
 
-enum class FileKind { words, problems, other };
+enum class FileKind { words, problems, plan, other };
 
 // The kind of a file by its name, as the program finds its files: a word file ends in ".wds",
-// a problem file begins with "inp".
+// a problem file begins with "inp", the session plan is "session.csv".
 FileKind kindOf(const std::filesystem::path& path);
 
 struct FileCheck {
@@ -45,6 +45,9 @@ struct FileCheck {
 // bytes: the file as stored; name: how the findings name it.
 FileCheck checkWordFile(std::string_view bytes, const std::string& name);
 FileCheck checkProblemFile(std::string_view bytes, const std::string& name);
+// A session plan: its own faults, and for each row the problem file and the word file that PC's
+// run will read, in the folder of the plan: missing, or with errors.
+FileCheck checkSessionPlan(std::string_view bytes, const std::string& name);
 
 // The budget lines of the problems of one type, in money to side one and side two: a line from
 // (a r1, 0) to (0, a r2). Choices can reveal an inconsistency only between lines that cross.
@@ -80,8 +83,16 @@ void compareLanguages(std::vector<FileCheck>& files);
 // an error when no new file can be created there.
 std::optional<Finding> checkDataFolder(const std::filesystem::path& folder);
 
-// The files checked when none are named: the word files and problem files of the folder, sorted
-// by name.
-std::vector<std::filesystem::path> dataFiles(const std::filesystem::path& folder);
+// What the check takes from a data folder when no file is named.
+struct DataFolder {
+    // The word files, problem files and session plan, sorted by name; and whatever else has a
+    // name the program reads (english.wds, inp01.001, the plan): a folder, a FIFO, a link that
+    // leads nowhere, which the reading then reports.
+    std::vector<std::filesystem::path> files;
+    // A warning for every other link that leads to no file (a loop, a file not there).
+    std::vector<FileCheck> brokenLinks;
+};
+// Throws std::filesystem::filesystem_error when the folder cannot be read.
+DataFolder dataFolder(const std::filesystem::path& folder);
 
 } // namespace tovask::check

@@ -7,6 +7,7 @@
 #include "tools/check/DataCheck.h"
 #include "tools/common/CommandLine.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -22,10 +23,11 @@ using namespace tovask::check;
 
 constexpr const char* kUsage =
     "usage: tovask-check [--program-dir DIR] [FILE...]\n"
-    "Checks word files (*.wds) and problem files (inp*) without starting a run: the FILEs named,\n"
-    "or else every one in DIR/data, and that a run can create its files there (DIR: the folder\n"
-    "that holds tovask-check). Lists each fault as file:line:item: error|warning: message, and\n"
-    "for each problem file a note on how many of its budget lines cross within each type.\n"
+    "Checks word files (*.wds), problem files (inp*) and the session plan (session.csv) without\n"
+    "starting a run: the FILEs named, or else every one in DIR/data, and that a run can create\n"
+    "its files there (DIR: the folder that holds tovask-check). Lists each fault as\n"
+    "file:line:item: error|warning: message, and for each problem file a note on how many of its\n"
+    "budget lines cross within each type.\n"
     "Exit status: 0 no error (warnings allowed), 1 errors found, 2 could not check.\n";
 
 // Checks the files named, or those of the data folder, and lists what it finds.
@@ -33,6 +35,7 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
     if (line.folder && !line.names.empty())
         return tool.fail("name either files or a program folder, not both");
     std::vector<fs::path> files = line.names;
+    std::vector<FileCheck> checks;
     std::optional<Finding> folderFinding;
 
     try {
@@ -41,28 +44,32 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
             if (!fs::is_directory(data))
                 return tool.fail("there is no data folder " + data.string());
             folderFinding = checkDataFolder(data);
-            files = dataFiles(data);
-            if (files.empty())
+            DataFolder found = dataFolder(data);
+            if (found.files.empty())
                 return tool.fail("no word files (*.wds) or problem files (inp*) in " +
                                  data.string());
+            files = std::move(found.files);
+            checks = std::move(found.brokenLinks);
         }
     } catch (const fs::filesystem_error& e) {
         return tool.fail(e.what());
     }
 
-    std::vector<FileCheck> checks;
     bool unchecked = false; // a file could not be checked
     for (const fs::path& file : files) {
         const FileKind kind = kindOf(file);
         if (kind == FileKind::other) {
-            tool.fail(file.string() + " is neither a word file (*.wds) nor a problem file (inp*)");
+            tool.fail(file.string() + " is neither a word file (*.wds), a problem file (inp*) nor "
+                                      "a session plan (session.csv)");
             unchecked = true;
             continue;
         }
         try {
-            const std::string bytes = readFileBytes(file, "file");
-            checks.push_back(kind == FileKind::words ? checkWordFile(bytes, file.string())
-                                                     : checkProblemFile(bytes, file.string()));
+            const std::string bytes = readFileBytes(file, reading::kDataFile);
+            const auto check = kind == FileKind::words      ? checkWordFile
+                               : kind == FileKind::problems ? checkProblemFile
+                                                            : checkSessionPlan;
+            checks.push_back(check(bytes, file.string()));
         } catch (const Failure& failure) {
             tool.fail(failure.what());
             unchecked = true;
@@ -84,8 +91,11 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
         }
     }
     std::cout.flush();
-    std::cerr << "tovask-check: " << counted(checks.size(), "file") << " checked, "
-              << counted(errors, "error") << ", " << counted(warnings, "warning") << "\n";
+    const auto checked = std::ranges::count_if(
+        checks, [](const FileCheck& check) { return check.kind != FileKind::other; });
+    std::cerr << "tovask-check: " << counted(static_cast<std::size_t>(checked), "file")
+              << " checked, " << counted(errors, "error") << ", " << counted(warnings, "warning")
+              << "\n";
     if (unchecked)
         return tools::kExitCannotRun;
     return errors > 0 ? tools::kExitFindings : tools::kExitDone;

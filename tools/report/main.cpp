@@ -2,6 +2,7 @@
 // PCs, or single files) and writes the tables researchers analyse and the pages of plots, as
 // HTML (and on Linux as a PDF too).
 #include "base/Failure.h"
+#include "base/Numbers.h"
 #include "base/Text.h"
 #include "files/TextFile.h"
 #include "tools/common/CommandLine.h"
@@ -15,7 +16,9 @@
 #endif
 
 #include <filesystem>
+#include <cstdint>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +42,20 @@ constexpr const char* kUsage =
     "in the report), 2 wrong arguments or the report could not be written.\n";
 
 constexpr std::string_view kPowerDraws = "--power-draws";
-constexpr std::string_view kCountOptions[] = {kPowerDraws};
+constexpr std::string_view kValueOptions[] = {kPowerDraws};
+constexpr int kMostPowerDraws = 1'000'000;
+
+// The draws --power-draws asks for (the default without it); nothing when its value is not a
+// whole number from 0 to kMostPowerDraws.
+std::optional<int> powerDraws(const tools::CommandLine& line) {
+    const auto given = line.values.find(kPowerDraws);
+    if (given == line.values.end())
+        return report::kPowerDraws;
+    const auto draws = exactValue<std::int64_t>(given->second);
+    if (!draws || *draws < 0 || *draws > kMostPowerDraws)
+        return std::nullopt;
+    return static_cast<int>(*draws);
+}
 
 // Reads the results files of the paths named and writes the tables and the plots.
 int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
@@ -47,6 +63,10 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
     const std::vector<fs::path>& paths = line.names;
     if (paths.empty())
         return tool.fail("name at least one data folder or results file\n" + std::string(kUsage));
+    const std::optional<int> draws = powerDraws(line);
+    if (!draws)
+        return tool.fail(std::string(kPowerDraws) + " needs a whole number from 0 to " +
+                         std::to_string(kMostPowerDraws) + "\n" + kUsage);
 
     const Found found = findResultsFiles(paths);
     bool faults = !found.errors.empty();
@@ -73,9 +93,7 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
         std::cerr << "tovask-report: no results file could be read; no report written\n";
         return tools::kExitFindings;
     }
-    const auto draws = line.counts.find(kPowerDraws);
-    addPower(subjects,
-             draws != line.counts.end() ? static_cast<int>(draws->second) : report::kPowerDraws);
+    addPower(subjects, *draws);
 
     const std::vector<Page> pages = reportPages(subjects);
     std::vector<std::pair<fs::path, std::string>> files = {
@@ -115,6 +133,6 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
 
 int main(int argc, char** argv) {
     constexpr tools::Tool kTool{"tovask-report",       "--out",      kUsage, tools::kExitDone,
-                                tools::kExitCannotRun, kCountOptions};
+                                tools::kExitCannotRun, kValueOptions};
     return kTool.run(argc, argv, writeReport);
 }

@@ -3,10 +3,12 @@
 #include "files/OperatingSystem.h"
 #include "tools/script/Dump.h"
 
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <istream>
 #include <ostream>
+#include <thread>
 #include <utility>
 
 namespace tovask::script {
@@ -91,10 +93,25 @@ void Runner::act(const Event& event) {
         if (experiment_.AllocationSlider.shown())
             experiment_.AllocationSlider.setValue(event.number);
         break;
+    case Event::Type::Wait:
+        wait(std::chrono::milliseconds(event.number));
+        break;
     case Event::Type::Dump:
         dump(std::nullopt);
         break;
     }
+}
+
+// Real time passes, as for a window left alone: the session watch ticks at every whole second
+// of it. The experiment's own timers stay with `tick`, so a script's timing stays exact.
+void Runner::wait(std::chrono::milliseconds time) {
+    using namespace std::chrono;
+    const auto start = steady_clock::now();
+    for (auto second = seconds(1); second <= time; second += seconds(1)) {
+        std::this_thread::sleep_until(start + second);
+        experiment_.SessionWatch.tick();
+    }
+    std::this_thread::sleep_until(start + time);
 }
 
 void Runner::dump(const std::optional<std::string>& ended) {

@@ -7,6 +7,7 @@
 #include "tools/script/HeadlessServices.h"
 #include "tools/script/ScriptReader.h"
 
+#include <chrono>
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
@@ -52,6 +53,7 @@ public:
 
 private:
     void act(const Event& event);
+    void wait(std::chrono::milliseconds time);
     // Runs one step of the window; an exception that escapes it ends the run.
     template <typename Step> Status guarded(Step&& step);
     void dump(const std::optional<std::string>& ended);

@@ -24,10 +24,6 @@ std::string_view nextWord(std::string_view& rest) {
     return word;
 }
 
-std::string inQuotes(std::string_view word) {
-    return "\"" + std::string(word) + "\"";
-}
-
 // The whole number a word spells, when it lies within min..max.
 std::optional<int> wholeNumber(std::string_view word, long long min, long long max) {
     const auto value = exactValue<long long>(word);
@@ -100,8 +96,12 @@ Parsed parseLine(std::string_view line, int lineNumber) {
         return numberEvent(Event::Type::Slider, name, rest,
                            {"a whole number", std::numeric_limits<int>::min(), kMaxInt},
                            std::nullopt, lineNumber);
+    if (name == "wait")
+        return numberEvent(Event::Type::Wait, name, rest,
+                           {"a whole number of milliseconds, 0 or more", 0, kMaxInt}, std::nullopt,
+                           lineNumber);
     return BadLine{lineNumber, "unknown event " + inQuotes(name) +
-                                   " (events: set, click, key, tick, slider, dump)"};
+                                   " (events: set, click, key, tick, slider, wait, dump)"};
 }
 
 std::optional<BadLine> refusal(const Event& event, int lineNumber, const Experiment& experiment) {

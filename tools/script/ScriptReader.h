@@ -13,11 +13,12 @@
 namespace tovask::script {
 
 struct Event {
-    enum class Type { Set, Click, Key, Tick, Slider, Dump };
+    enum class Type { Set, Click, Key, Tick, Slider, Wait, Dump };
     Type type = Type::Dump;
     std::string control; // Set: the name of the text box or combo box
     std::string text;    // Set: what the user types
-    int number = 0;      // Key: the character code; Tick: the seconds; Slider: the value
+    // Key: the character code; Tick: the seconds; Slider: the value; Wait: the milliseconds
+    int number = 0;
 };
 
 // A line the runner refuses, and why; nothing of it is done.

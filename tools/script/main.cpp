@@ -12,14 +12,20 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: tovask-script [--program-dir DIR] [SCRIPT]\n"
-                               "  DIR     the folder whose data/ holds the word, problem and\n"
-                               "          results files (default: the folder of tovask-script)\n"
-                               "  SCRIPT  a file of events, one per line; - or none: standard "
-                               "input\n";
+constexpr const char* kUsage =
+    "usage: tovask-script [--program-dir DIR] [--pc NAME] [SCRIPT]\n"
+    "  DIR     the folder whose data/ holds the word, problem and\n"
+    "          results files (default: the folder of tovask-script)\n"
+    "  NAME    the computer name the run goes by in the session plan and\n"
+    "          the lock (default: this computer's), so that a pilot can stand\n"
+    "          for a PC of the plan\n"
+    "  SCRIPT  a file of events, one per line; - or none: standard input\n";
 
-constexpr tovask::tools::Tool kTool{"tovask-script", "--program-dir", kUsage,
-                                    tovask::script::kExitDone, tovask::script::kExitUsage};
+constexpr std::string_view kValueOptions[] = {"--pc"};
+
+constexpr tovask::tools::Tool kTool{
+    "tovask-script", "--program-dir", kUsage, tovask::script::kExitDone, tovask::script::kExitUsage,
+    kValueOptions};
 
 } // namespace
 
@@ -35,13 +41,17 @@ int main(int argc, char** argv) {
 
     std::ifstream file;
     if (scriptName != "-") {
-        file.open(scriptName, std::ios::binary);
-        if (!file) {
-            std::cerr << "tovask-script: cannot open the script " << scriptName << ": "
-                      << std::strerror(errno) << '\n';
-            return tovask::script::kExitUsage;
-        }
+        // A script may come through a pipe (/dev/fd/63 of the shell's <(...)), but a folder
+        // would read as an empty script.
+        std::error_code error;
+        if (std::filesystem::is_directory(line.names.front(), error))
+            return kTool.fail("cannot read the script " + scriptName + ": it is a folder");
+        file.open(line.names.front(), std::ios::binary);
+        if (!file)
+            return kTool.fail("cannot open the script " + scriptName + ": " + std::strerror(errno));
     }
     tovask::script::Runner runner(programFolder, std::cout, std::cerr);
-    return runner.run(scriptName == "-" ? std::cin : file);
+    if (const auto pc = line.values.find("--pc"); pc != line.values.end())
+        runner.experiment().SetComputerName(pc->second);
+    return kTool.finish(runner.run(scriptName == "-" ? std::cin : file));
 }

@@ -104,7 +104,7 @@ QtWindow::QtWindow(ui::Window& window, double designWidth, double designHeight)
     QPalette surface = palette();
     surface.setColor(QPalette::Window, colour(ui::kButtonFace));
     setPalette(surface);
-    for (ui::Control* control : window.controls())
+    for (ui::Control* control : window.boundControls())
         create(*control);
 
     // Labels are drawn on the surface of their container, so every other control stands above

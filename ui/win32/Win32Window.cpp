@@ -77,7 +77,7 @@ private:
 } // namespace
 
 int controlId(const ui::Window& window, const ui::Control& control) {
-    const auto& controls = window.controls();
+    const std::vector<ui::Control*> controls = window.boundControls();
     const auto found = std::find(controls.begin(), controls.end(), &control);
     return found == controls.end() ? 0 : static_cast<int>(found - controls.begin()) + 1;
 }
@@ -90,7 +90,7 @@ Win32Window::Win32Window(ui::Window& window, double designWidth, double designHe
     window_ = CreateWindowExW(0, kWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                               nullptr, GetModuleHandleW(nullptr), this);
-    for (ui::Control* control : window.controls())
+    for (ui::Control* control : window.boundControls())
         create(*control);
     // Labels are drawn on the surface, below every other control (the summary labels reach
     // over the top of the button).
