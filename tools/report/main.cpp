@@ -15,8 +15,8 @@
 #include "tools/report/qt/ReportPdf.h"
 #endif
 
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
