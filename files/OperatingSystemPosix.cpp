@@ -189,7 +189,8 @@ bool openInBrowser(const std::string& address) {
     std::string argument = address;
     char* arguments[] = {program.data(), argument.data(), nullptr};
     pid_t child = 0;
-    const int error = ::posix_spawnp(&child, program.c_str(), &actions, nullptr, arguments, environ);
+    const int error =
+        ::posix_spawnp(&child, program.c_str(), &actions, nullptr, arguments, environ);
     ::posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
         return false;

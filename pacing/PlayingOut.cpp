@@ -4,6 +4,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "core/Words.h"
 
 #include <cmath>
 
@@ -11,7 +12,7 @@ namespace tovask {
 
 void Experiment::StageSeven() {
     PlayingOutFrame.setVisible(true);
-    Continue.setCaption(Words[29]);
+    Continue.setCaption(Words[word::kTaskNumberButton]);
     Stage = 8;
 }
 
@@ -26,7 +27,7 @@ void Experiment::StageEight() {
                       ". Enter a number from that list.");
 
     PlayingOutFrame.setVisible(false);
-    Continue.setCaption(Words[31]);
+    Continue.setCaption(Words[word::kPlayedOutButton]);
     pn = static_cast<std::int16_t>(task);
 
     // The units shown are the subject's own division: all(pn) to side one, the rest to side
