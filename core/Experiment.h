@@ -182,6 +182,9 @@ private:
 
     // Reports and continues, like every data check the subject may meet.
     void Message(const std::string& text);
+    // The run has ended or its window closes: its files are free for another run. A lock file
+    // that stays behind is reported.
+    void ReleaseLock();
 
     // The lab session (core/Session.cpp). Where data/session.csv exists, the load fills the
     // parameter screen in from this PC's row; from the start of the run to its end, the run

@@ -3,6 +3,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "core/Words.h"
 #include "files/ResultsFile.h"
 
@@ -35,8 +36,8 @@ void Experiment::Experiment_Load() {
 std::int16_t Experiment::Seconds(const ui::TextBox& box, const std::string& what) {
     const auto seconds = wholeSeconds(box.text());
     if (!seconds)
-        throw Failure(what + " \"" + box.text() +
-                      "\" is not usable: type a whole number of seconds from 1 to 32767.");
+        throw Failure(what + " " + inQuotes(box.text()) +
+                      " is not usable: type a whole number of seconds from 1 to 32767.");
     return *seconds;
 }
 
@@ -50,8 +51,8 @@ void Experiment::StageZero() {
     const std::filesystem::path data = services_.programFolder() / "data";
     const std::string wordFile = wordFileName(Language.text());
     if (wordFile.empty())
-        throw Failure("The language \"" + Language.text() +
-                      "\" has no word file: choose English or Italian.");
+        throw Failure("The language " + inQuotes(Language.text()) +
+                      " has no word file: choose English or Italian.");
     ThrowOnError stopAtError;
     const WordTable words = readWordFile(data / wordFile, stopAtError);
     const ProblemList problems =

@@ -27,10 +27,12 @@ HANDLE handleOf(FileSystem::Handle h) {
 
 class WindowsFileSystem : public FileSystem {
 public:
-    Handle create(const std::filesystem::path& path, Creation creation) override {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        creation == Creation::New ? CREATE_NEW : CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    // CREATE_NEW fails on any name that is there, a symbolic link or another reparse point
+    // included; FILE_FLAG_OPEN_REPARSE_POINT says once more that none is ever followed.
+    Handle create(const std::filesystem::path& path) override {
+        const HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             fail(GetLastError());
         return reinterpret_cast<Handle>(file);
@@ -83,6 +85,18 @@ public:
     void syncFolder(const std::filesystem::path&) override {}
 };
 
+EntryKind kindOf(DWORD fileType) {
+    switch (fileType) {
+    case FILE_TYPE_DISK:
+        return EntryKind::regularFile;
+    case FILE_TYPE_PIPE:
+        return EntryKind::fifo;
+    case FILE_TYPE_CHAR:
+        return EntryKind::device;
+    default:
+        return EntryKind::other;
+    }
+}
 // Hands what is written to a stream to a console as UTF-16: a console shows the bytes a
 // program writes in its own code page, which is not UTF-8 unless a user set it so. The text
 // goes out at every line end and every flush; a character cut between two writes waits for its
@@ -182,6 +196,52 @@ FileSystem& systemFileSystem() {
     static WindowsFileSystem fileSystem;
     return fileSystem;
 }
+
+ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        fail(GetLastError());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        kind_ = EntryKind::folder;
+        return;
+    }
+    // Other PCs and the console read a file while its owner appends to it or renames another
+    // over it: the reader shares everything, so it never stands in the owner's way.
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        fail(GetLastError());
+    kind_ = kindOf(GetFileType(handle));
+    LARGE_INTEGER size{};
+    if (kind_ == EntryKind::regularFile && !GetFileSizeEx(handle, &size)) {
+        const DWORD cause = GetLastError();
+        CloseHandle(handle);
+        fail(cause);
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(handle);
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (handle_ != -1)
+        CloseHandle(handleOf(handle_));
+}
+
+std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD n = 0;
+    if (!ReadFile(handleOf(handle_), into,
+                  count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count), &n, &where) &&
+        GetLastError() != ERROR_HANDLE_EOF)
+        fail(GetLastError());
+    return n;
+}
+
+// Windows has no limit on the size of the files a process writes.
+void treatFileSizeLimitAsWriteFailure() {}
 
 std::filesystem::path executableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');

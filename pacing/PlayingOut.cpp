@@ -4,6 +4,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "core/Words.h"
 
 #include <cmath>
@@ -22,8 +23,8 @@ void Experiment::StageEight() {
     const auto number = parseNumber(TaskNumber.text());
     const double task = number ? roundHalfEven(*number) : 0;
     if (!number || task < 1 || task > *ProblemCount)
-        throw Failure("The task number \"" + TaskNumber.text() +
-                      "\" is not one of the tasks 1 to " + std::to_string(*ProblemCount) +
+        throw Failure("The task number " + inQuotes(TaskNumber.text()) +
+                      " is not one of the tasks 1 to " + std::to_string(*ProblemCount) +
                       ". Enter a number from that list.");
 
     PlayingOutFrame.setVisible(false);

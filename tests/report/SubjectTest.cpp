@@ -98,5 +98,28 @@ TEST(Sources, TheResultsFilesOfAFolderAndTheirLogs) {
     EXPECT_NE(found.errors[0].find("missing: there is no such file or folder"), std::string::npos);
 }
 
+// What cannot be read is named and left out; it hides nothing else of its folder.
+TEST(Sources, AnEntryThatIsNoFileIsNamedAndTheRestAreRead) {
+    test::TestServices services;
+    const fs::path data = services.programFolder() / "data";
+    services.writeData("out01.001", "x");
+    fs::create_directory(data / "out02.001");
+    std::vector<std::string> expected{"out02.001: left out: it is a folder"};
+    std::error_code error;
+    fs::create_symlink("out03.001", data / "out03.001", error); // a loop
+    if (!error) {                                               // Wine may have no links
+        fs::create_symlink("missing", data / "out04.001.recovered");
+        fs::create_symlink("loop", data / "loop");
+        expected.push_back("out03.001: left out: it is a link that leads to no file (");
+        expected.push_back("out04.001.recovered: left out: it is a link that leads to no file (");
+    }
+    const Found found = findResultsFiles({data});
+    ASSERT_EQ(found.sources.size(), 1u);
+    EXPECT_EQ(found.sources[0].file, data / "out01.001");
+    ASSERT_EQ(found.errors.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NE(found.errors[i].find(expected[i]), std::string::npos) << found.errors[i];
+}
+
 } // namespace
 } // namespace tovask::report

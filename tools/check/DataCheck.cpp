@@ -226,7 +226,7 @@ namespace {
 
 // Why a file a plan's row needs cannot serve that PC's run: it is missing or unreadable, or its
 // check finds errors. Empty when it can.
-std::string unusable(const fs::path& file, const std::string& what,
+std::string unusable(const fs::path& file, const FileToRead& what,
                      FileCheck (*check)(std::string_view, const std::string&)) {
     std::string bytes;
     try {
@@ -251,12 +251,12 @@ FileCheck checkSessionPlan(std::string_view bytes, const std::string& name) {
     const fs::path folder = fs::path(name).parent_path();
     for (const PlanRow& row : plan.rows) {
         const fs::path problems = folder / ("inp" + row.inputDataFile + ".001");
-        if (const std::string why = unusable(problems, "problem file", checkProblemFile);
+        if (const std::string why = unusable(problems, reading::kProblemFile, checkProblemFile);
             !why.empty())
             collector.error({name, row.line, 2},
                             "the PC \"" + row.pc + "\" cannot run on its problem file: " + why);
         if (const std::string why =
-                unusable(folder / wordFileName(row.language), "word file", checkWordFile);
+                unusable(folder / wordFileName(row.language), reading::kWordFile, checkWordFile);
             !why.empty())
             collector.error({name, row.line, 3},
                             "the PC \"" + row.pc + "\" cannot run in its language: " + why);
@@ -302,13 +302,44 @@ std::optional<Finding> checkDataFolder(const fs::path& folder) {
     return finding;
 }
 
-std::vector<fs::path> dataFiles(const fs::path& folder) {
-    std::vector<fs::path> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && kindOf(entry.path()) != FileKind::other)
-            files.push_back(entry.path());
-    std::ranges::sort(files);
-    return files;
+namespace {
+
+// A name the program reads: a word file of its languages, a problem file of subject 1, the
+// session plan.
+bool programReads(const fs::path& path) {
+    const std::string name = path.filename().string();
+    return name == "english.wds" || name == "italian.wds" || kindOf(path) == FileKind::plan ||
+           (kindOf(path) == FileKind::problems && path.extension() == ".001");
+}
+
+} // namespace
+
+DataFolder dataFolder(const fs::path& folder) {
+    DataFolder found;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const fs::path& path = entry->path();
+        std::error_code typeError;
+        const bool regular = entry->is_regular_file(typeError);
+        if (kindOf(path) != FileKind::other && (regular || programReads(path))) {
+            found.files.push_back(path);
+        } else if (typeError && entry->is_symlink(error)) {
+            found.brokenLinks.push_back({path.string(),
+                                         FileKind::other,
+                                         {{{path.string(), 0, 0},
+                                           Severity::warning,
+                                           "a link that leads to no file (" + typeError.message() +
+                                               "); tovask reads nothing through it"}},
+                                         {},
+                                         {}});
+        }
+    }
+    if (error)
+        throw fs::filesystem_error("cannot read the folder", folder, error);
+    std::ranges::sort(found.files);
+    std::ranges::sort(found.brokenLinks, {}, &FileCheck::name);
+    return found;
 }
 
 } // namespace tovask::check

@@ -67,8 +67,16 @@ void compareLanguages(std::vector<FileCheck>& files);
 // an error when no new file can be created there.
 std::optional<Finding> checkDataFolder(const std::filesystem::path& folder);
 
-// The files checked when none are named: the word files, problem files and session plan of the
-// folder, sorted by name.
-std::vector<std::filesystem::path> dataFiles(const std::filesystem::path& folder);
+// What the check takes from a data folder when no file is named.
+struct DataFolder {
+    // The word files, problem files and session plan, sorted by name; and whatever else has a
+    // name the program reads (english.wds, inp01.001, the plan): a folder, a FIFO, a link that
+    // leads nowhere, which the reading then reports.
+    std::vector<std::filesystem::path> files;
+    // A warning for every other link that leads to no file (a loop, a file not there).
+    std::vector<FileCheck> brokenLinks;
+};
+// Throws std::filesystem::filesystem_error when the folder cannot be read.
+DataFolder dataFolder(const std::filesystem::path& folder);
 
 } // namespace tovask::check

@@ -16,9 +16,10 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments,
         const bool takesValue = std::ranges::find(valueOptions, arg) != valueOptions.end();
         if (arg == "--help" || arg == "-h") {
             line.help = true;
-        } else if ((arg == folderOption || takesValue) && i + 1 == arguments.size()) {
+        } else if (((!folderOption.empty() && arg == folderOption) || takesValue) &&
+                   i + 1 == arguments.size()) {
             line.error = std::string(arg) + (takesValue ? " needs a value" : " needs a folder");
-        } else if (arg == folderOption) {
+        } else if (!folderOption.empty() && arg == folderOption) {
             line.folder = os::pathFromUtf8(arguments[++i]);
         } else if (takesValue) {
             line.values[std::string(arg)] = arguments[++i];
@@ -33,9 +34,18 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments,
 
 int Tool::run(int argc, char** argv, int (*work)(const Tool&, const CommandLine&)) const {
     CommandLine line;
-    if (const auto status = start(argc, argv, line))
-        return *status;
-    return work(*this, line);
+    const auto status = start(argc, argv, line);
+    return finish(status ? *status : work(*this, line));
+}
+
+int Tool::finish(int status) const {
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << name << ": the output could not be written whole (a full disk?)\n";
+        return cannotRun;
+    }
+    std::cerr.flush();
+    return std::cerr ? status : cannotRun;
 }
 
 int Tool::fail(const std::string& message) const {
@@ -44,6 +54,7 @@ int Tool::fail(const std::string& message) const {
 }
 
 std::optional<int> Tool::start(int argc, char** argv, CommandLine& line) const {
+    os::treatFileSizeLimitAsWriteFailure();
     os::showUtf8InConsole();
     line = readCommandLine(os::commandLineArguments(argc, argv), folderOption, valueOptions);
     if (!line.error.empty())

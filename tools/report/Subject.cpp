@@ -142,11 +142,11 @@ Subject subjectOf(const Source& source, std::string_view results,
 }
 
 Subject readSubject(const Source& source, std::vector<std::string>& notes) {
-    const std::string results = readFileBytes(source.file, "results file");
+    const std::string results = readFileBytes(source.file, reading::kResultsFile);
     std::optional<std::string> log;
     if (source.log) {
         try {
-            log = readFileBytes(*source.log, "run log");
+            log = readFileBytes(*source.log, reading::kRunLog);
         } catch (const Failure& failure) {
             notes.push_back(std::string(failure.what()) + timesStayEmpty());
         }
