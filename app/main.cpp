@@ -1,5 +1,6 @@
 // The tovask program: the experiment's window on Qt.
 #include "app/RunInWindow.h"
+#include "files/OperatingSystem.h"
 #include "ui/qt/QtServices.h"
 #include "ui/qt/QtWindow.h"
 
@@ -7,6 +8,7 @@
 #include <QScreen>
 
 int main(int argc, char* argv[]) {
+    tovask::os::treatFileSizeLimitAsWriteFailure();
     QApplication app(argc, argv);
     tovask::qt::QtServices services;
     tovask::Experiment experiment(services);

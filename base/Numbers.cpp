@@ -102,14 +102,14 @@ std::string FormatAmountRounded(double x) {
 std::string FileNumberSuffix(const std::string& subjectNo) {
     const auto n = parseNumber(subjectNo);
     if (!n)
-        throw Failure("the subject number \"" + subjectNo + "\" is not a number");
+        throw Failure("the subject number " + inQuotes(subjectNo) + " is not a number");
     if (*n < 10)
         return ".00" + subjectNo;
     if (*n > 9 && *n < 100)
         return ".0" + subjectNo;
     if (*n > 99)
         return "." + subjectNo;
-    throw Failure("the subject number \"" + subjectNo + "\" gives no file-name suffix");
+    throw Failure("the subject number " + inQuotes(subjectNo) + " gives no file-name suffix");
 }
 
 std::optional<std::int16_t> wholeSeconds(std::string_view text) {

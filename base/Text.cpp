@@ -1,5 +1,6 @@
 #include "base/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -59,12 +60,57 @@ std::string counted(std::size_t n, std::string_view noun) {
     return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
 }
 
-std::string shownInMessage(std::string_view s) {
-    std::string shown(s);
-    for (char& c : shown)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
+namespace {
+
+// The number of characters of a text: its UTF-8 sequences, and each byte that starts none.
+std::size_t characters(std::string_view s) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < s.size(); ++n)
+        i += std::max<std::size_t>(utf8SequenceLength(s, i), 1);
+    return n;
+}
+
+// The text escaped, and cut with "…" after kEchoedCharacters characters.
+std::string escapedAndCut(std::string_view s) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    std::size_t i = 0;
+    for (std::size_t n = 0; i < s.size() && n < kEchoedCharacters; ++n) {
+        const std::size_t length = utf8SequenceLength(s, i);
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (length > 1) {
+            shown.append(s.substr(i, length));
+        } else if (c == '\t' || c == '\r' || c == '\n') {
+            shown += '\\';
+            shown += c == '\t' ? 't' : c == '\r' ? 'r' : 'n';
+        } else if (length == 0 || c < 0x20 || c == 0x7F) {
+            shown += "\\x";
+            shown += kHex[c >> 4];
+            shown += kHex[c & 0xF];
+        } else {
+            shown += static_cast<char>(c);
+        }
+        i += std::max<std::size_t>(length, 1);
+    }
+    if (i < s.size())
+        shown += "\xE2\x80\xA6"; // …
     return shown;
+}
+
+// What follows a text that was cut.
+std::string cutNote(std::string_view s) {
+    const std::size_t n = characters(s);
+    return n > kEchoedCharacters ? " (cut: " + std::to_string(n) + " characters in all)" : "";
+}
+
+} // namespace
+
+std::string shownInMessage(std::string_view s) {
+    return escapedAndCut(s) + cutNote(s);
+}
+
+std::string inQuotes(std::string_view s) {
+    return "\"" + escapedAndCut(s) + "\"" + cutNote(s);
 }
 
 } // namespace tovask

@@ -25,8 +25,16 @@ bool isValidUtf8(std::string_view s);
 // "1 file", "3 files": a count and its noun, plural from 2 on and for 0.
 std::string counted(std::size_t n, std::string_view noun);
 
-// The text with every control character as "?", to be quoted in a message that it would
-// otherwise cut or break.
+// The most characters of a text from outside (a file, a box of the screen) that a message
+// echoes: enough to recognise it, and a message box stays readable.
+inline constexpr std::size_t kEchoedCharacters = 100;
+
+// A text from outside as a message shows it: every control character and every byte that is no
+// UTF-8 written as an escape (\t, \r, \n, \x00, \xE8), so that a NUL cannot cut the message
+// short nor a line end break it; and cut after kEchoedCharacters characters, ending in "…" and
+// a note that says so: abc… (cut: 10485760 characters in all).
 std::string shownInMessage(std::string_view s);
+// The same in double quotes, the note after them: "abc…" (cut: 10485760 characters in all).
+std::string inQuotes(std::string_view s);
 
 } // namespace tovask

@@ -10,10 +10,12 @@
 #   <prefix>/share/applications/tovask.desktop     the menu entry
 #   <prefix>/share/icons/hicolor/{128x128,256x256}/apps/tovask.png
 #   <prefix>/share/tovask/pilot/    the pilot scripts and the example analysis
-#   <prefix>/share/doc/tovask/      the lab guide and what to do if something goes wrong
+#   <prefix>/share/doc/tovask/      the lab guide, what to do if something goes wrong, and
+#                                   tovask-script.md (the script language of the pilots)
 #
-# On Windows the prefix itself is the program folder: tovask.exe and the tools beside data\,
-# with pilot\, doc\ and README.txt beside them; cpack (in build-windows/) zips that folder.
+# On Windows the prefix itself is the program folder: tovask.exe and the tools (tovask-report
+# among them, which writes its report as HTML there) beside data\, with pilot\, doc\ and
+# README.txt beside them; cpack (in build-windows/) zips that folder.
 #
 # cmake --install build --prefix ~/.local    one lab account: data/ is the account's own, and the
 #                                            menu finds the entry in ~/.local/share/applications
@@ -48,6 +50,9 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/pilot/ DESTINATION ${TOVASK_PILOT_
         USE_SOURCE_PERMISSIONS)
 file(GLOB tovask_guides ${PROJECT_SOURCE_DIR}/docs/*.md)
 install(FILES ${tovask_guides} DESTINATION ${TOVASK_DOC_DIR})
+# The events a pilot script is made of, for those who write their own.
+install(FILES ${PROJECT_SOURCE_DIR}/tools/script/README.md DESTINATION ${TOVASK_DOC_DIR}
+        RENAME tovask-script.md)
 
 if(UNIX)
     foreach(size 128 256)

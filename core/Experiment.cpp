@@ -3,6 +3,8 @@
 #include "base/Failure.h"
 #include "files/OperatingSystem.h"
 
+#include <utility>
+
 namespace tovask {
 
 namespace {
@@ -126,26 +128,14 @@ void Experiment::Message(const std::string& text) {
 // The stage tests are independent and made in this fixed order: a block that changes Stage lets
 // a later test hold in the same click. Only stage 5 uses that, handing over to stage 3.
 void Experiment::Continue_Click() {
-    if (Stage == 8)
-        StageEight();
-    if (Stage == 7)
-        StageSeven();
-    if (Stage == 6)
-        StageSix();
-    if (Stage == 5)
-        StageFive();
-    if (Stage == 4)
-        StageFour();
-    if (Stage == 3)
-        StageThree();
-    if (Stage == 2)
-        StageTwo();
-    if (Stage == 11)
-        StageEleven();
-    if (Stage == 1)
-        StageOne();
-    if (Stage == 0)
-        StageZero();
+    static constexpr std::pair<std::int16_t, void (Experiment::*)()> kBlocks[] = {
+        {8, &Experiment::StageEight}, {7, &Experiment::StageSeven},   {6, &Experiment::StageSix},
+        {5, &Experiment::StageFive},  {4, &Experiment::StageFour},    {3, &Experiment::StageThree},
+        {2, &Experiment::StageTwo},   {11, &Experiment::StageEleven}, {1, &Experiment::StageOne},
+        {0, &Experiment::StageZero}};
+    for (const auto& [stage, block] : kBlocks)
+        if (Stage == stage)
+            (this->*block)();
 }
 
 } // namespace tovask

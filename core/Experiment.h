@@ -26,6 +26,8 @@ namespace tovask {
 class Experiment {
 public:
     static constexpr int kLast = ProblemList::kMaxProblems;
+    // A value for each problem: problem p at index p, index 0 empty.
+    template <class T> using PerProblem = std::array<T, kLast + 1>;
 
     explicit Experiment(ui::Services& services);
     // clock: the clocks of the run log (tests set the time).
@@ -91,37 +93,48 @@ public:
 
     // The variables of the run. Integers are 16-bit like the values they stand for; an empty
     // optional is a value not stored yet.
-    std::int16_t Stage = 0;
-    std::int16_t KeyArmed = 0;
+    std::int16_t Stage = 0;    // where the run stands: what the next Continue click does
+    std::int16_t KeyArmed = 0; // 1 while the experimenter's key may move the run on
+    // The texts of the chosen language: word k at index k (core/Words.h names the places).
     std::array<std::string, WordTable::kMaxWords + 1> Words;
-    std::int16_t SubjectCounter = 0;
-    std::string SubjectNo; // the subject number as text, as typed
-    std::string DataFileName;
-    std::optional<int> Treatment;
-    std::int16_t WaitTime = 0;
-    std::optional<std::int16_t> ReadTime;
-    std::int16_t WaitLeft = 0;
-    std::optional<int> ProblemCount;
-    std::int16_t pn = 0;
-    std::array<double, kLast + 1> orig{}, pt{}, a{};
-    std::array<std::array<float, kLast + 1>, 4> e{}; // e[k][pn], k = 1..3
-    std::array<std::optional<double>, kLast + 1> all{};
-    std::array<std::optional<std::int16_t>, kLast + 1> rev{};
-    std::array<std::optional<std::int16_t>, kLast + 1> inv{};
-    std::int16_t MaxAmount = 0;
-    double ScaleFactor = 0;
-    std::int16_t IntScaleFactor = 0;
-    double BarCentre = 0, BarLength = 0;
-    double AllocationTop = 0, AllocationHeight = 0, MoneyHeight = 0;
-    std::int16_t MoneyTop = 0;
-    std::int16_t MaxFontSize = 0;
-    std::array<std::uint32_t, 4> Colour{}; // 0x00BBGGRR, elements 1..3
-    std::array<std::string, 4> ColourName; // elements 1..3
-    // Working values of the problem on the screen (or the task played out).
-    std::uint32_t ColourOne = 0, ColourTwoOne = 0;
-    std::string ColourTwoTwo; // the colour value as decimal text
-    std::string NameOne, NameTwoOne, NameTwoTwo;
-    float RateOne = 0, RateTwo = 0;
+    std::int16_t SubjectCounter = 0;      // gives the subject number 1 at load
+    std::string SubjectNo;                // the subject number as text, as typed
+    std::string DataFileName;             // the text of InputDataFile: inp and out file names
+    std::optional<int> Treatment;         // 1 or 2, from TreatmentVal; nothing reads it
+    std::int16_t WaitTime = 0;            // TimeToWait, read in stage 0; nothing reads it
+    std::optional<std::int16_t> ReadTime; // seconds of reading time left
+    std::int16_t WaitLeft = 0;            // seconds of the problem's waiting time left
+    std::optional<int> ProblemCount;      // the number of problems in the problem file
+    std::int16_t pn = 0;                  // the problem on the screen, or the task played out
+    PerProblem<double> orig{}; // a value the problem file gives, carried to the results file
+    PerProblem<double> pt{};   // the type: 11-13 a group against a group, 21-23 against a pair
+    PerProblem<double> a{};    // the amount of units to divide
+    std::array<PerProblem<float>, 4> e{};    // e[k][pn], k = 1..3: what a unit to group k is worth
+    PerProblem<std::optional<double>> all{}; // the answer: the units given to side one
+    PerProblem<std::optional<std::int16_t>> rev{}; // drawn: 0 puts side one left, 1 right
+    PerProblem<std::optional<std::int16_t>> inv{}; // drawn: which member of a pair comes first
+    std::int16_t MaxAmount = 0;            // the largest a of the problem file: the longest bar
+    double ScaleFactor = 0;                // 1.25, the layout's scale
+    std::int16_t IntScaleFactor = 0;       // 1, the layout's whole-number scale
+    double BarCentre = 0;                  // the line the bars of the two sides meet on, in twips
+    double BarLength = 0;                  // the twips of a bar of MaxAmount units
+    double AllocationTop = 0;              // the row of the units bars, laid out at load
+    double AllocationHeight = 0;           // their height
+    double MoneyHeight = 0;                // the height of the money bars
+    std::int16_t MoneyTop = 0;             // their row, laid out at load
+    std::int16_t MaxFontSize = 0;          // 24, the largest font size of a bar's text
+    std::array<std::uint32_t, 4> Colour{}; // the colours of groups 1..3, 0x00BBGGRR
+    std::array<std::string, 4> ColourName; // the names of groups 1..3 (words 37 to 39)
+    // Working values of the problem on the screen (or the task played out): side one is one
+    // group; side two's first bar and second bar show its two members, or its one group twice.
+    std::uint32_t ColourOne = 0;    // the colour of side one
+    std::uint32_t ColourTwoOne = 0; // the colour of side two's first bar
+    std::string ColourTwoTwo;       // the colour of side two's second bar, as decimal text
+    std::string NameOne;            // the colour name of side one
+    std::string NameTwoOne;         // the colour name of side two's first member
+    std::string NameTwoTwo;         // the colour name of side two's second (or only) member
+    float RateOne = 0;              // the money a unit to side one is worth
+    float RateTwo = 0;              // the money a unit to side two is worth
 
     // The designed extent of the layout in twips, which a window scales to fit.
     static constexpr float kDesignWidth = 18500;
@@ -169,6 +182,9 @@ private:
 
     // Reports and continues, like every data check the subject may meet.
     void Message(const std::string& text);
+    // The run has ended or its window closes: its files are free for another run. A lock file
+    // that stays behind is reported.
+    void ReleaseLock();
 
     // The lab session (core/Session.cpp). Where data/session.csv exists, the load fills the
     // parameter screen in from this PC's row; from the start of the run to its end, the run

@@ -4,6 +4,22 @@
 
 namespace tovask {
 
+namespace {
+
+// A row of bars: side one's bar has the row's full height; side two's first bar the lower half
+// and its second bar the upper half, reaching overlap twips further down.
+void placeRow(ui::Label& one, ui::Label& twoOne, ui::Label& twoTwo, double top, double height,
+              double overlap) {
+    one.setTop(top);
+    one.setHeight(height);
+    twoOne.setTop(top + height * 0.5);
+    twoOne.setHeight(height * 0.5);
+    twoTwo.setTop(top);
+    twoTwo.setHeight(height * 0.5 + overlap);
+}
+
+} // namespace
+
 void Experiment::PlaceControls() {
     const double s = ScaleFactor;
     const int n = IntScaleFactor;
@@ -29,23 +45,13 @@ void Experiment::PlaceControls() {
     AllocationTop = n * 3000;
     BarLength = s * 7000;
 
-    AllocationOne.setTop(AllocationTop);
-    AllocationOne.setHeight(AllocationHeight);
-    AllocationTwoOne.setTop(AllocationTop + AllocationHeight * 0.5);
-    AllocationTwoOne.setHeight(AllocationHeight * 0.5);
-    AllocationTwoTwo.setTop(AllocationTop);
-    AllocationTwoTwo.setHeight(AllocationHeight * 0.5);
+    placeRow(AllocationOne, AllocationTwoOne, AllocationTwoTwo, AllocationTop, AllocationHeight, 0);
 
     MoneyTop = static_cast<std::int16_t>(n * 5500);
     MoneyHeight = n * 2000;
-    MoneyOne.setTop(MoneyTop);
-    MoneyOne.setHeight(MoneyHeight);
-    MoneyTwoOne.setTop(MoneyTop + MoneyHeight * 0.5);
-    MoneyTwoOne.setHeight(MoneyHeight * 0.5);
-    // Ten twips taller than MoneyTwoOne, so the two bars of a pair side overlap and never
-    // show a gap between them.
-    MoneyTwoTwo.setTop(MoneyTop);
-    MoneyTwoTwo.setHeight(MoneyHeight * 0.5 + n * 10);
+    // MoneyTwoTwo ten twips taller than MoneyTwoOne, so the two bars of a pair side overlap and
+    // never show a gap between them.
+    placeRow(MoneyOne, MoneyTwoOne, MoneyTwoTwo, MoneyTop, MoneyHeight, n * 10);
 
     // The slider is centred on the centre line: its middle position lies on it.
     AllocationSlider.setTop(MoneyTop + MoneyHeight + n * 500);

@@ -78,6 +78,8 @@ void Experiment::StartRunLog() {
         Record(logged::kParameter, std::nullopt, parameters[i].second,
                std::string(parameters[i].first), i + 1 == std::size(parameters));
 
+    if (const auto& cause = log_->folderNotForced())
+        Record(logged::kFolderSyncUnsupported, std::nullopt, cause->message());
     if (!lock_->notHeldBecause().empty())
         Message("The files of this run cannot be locked against a second run (" +
                 lock_->path().string() + ": " + lock_->notHeldBecause() +
@@ -137,6 +139,19 @@ void Experiment::RecordRelease(std::string_view holdPoint, Releaser releaser) {
     // The key's character code, as typed; a release from the console typed none.
     Record(logged::kExperimenterKey, std::nullopt,
            releaser == Releaser::Key ? std::to_string(kCtrlC) : "", detailText(detail), true);
+}
+
+void Experiment::ReleaseLock() {
+    if (!lock_)
+        return;
+    const auto stays = lock_->release();
+    const std::string path = lock_->path().string();
+    lock_.reset();
+    if (stays)
+        Message("The run has ended, but its lock file " + path + " could not be removed (" +
+                *stays +
+                "). Delete it: until then a run of the same input data file on another PC is "
+                "refused.");
 }
 
 void Experiment::WindowClosed() {

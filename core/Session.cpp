@@ -116,7 +116,7 @@ void Experiment::ActOnReleaseRequest() {
         return;
     std::optional<ReleaseRequest> asked;
     try {
-        asked = parseReleaseRequest(readFileBytes(request, "release request"));
+        asked = parseReleaseRequest(readFileBytes(request, reading::kReleaseRequest));
     } catch (const Failure&) {
         return; // removed in the meantime, or the share is gone: the next second tries again
     }
@@ -132,7 +132,7 @@ void Experiment::ActOnReleaseRequest() {
 void Experiment::ReleaseRunFiles() {
     SessionWatch.setEnabled(false);
     signOfLife_.reset();
-    lock_.reset();
+    ReleaseLock();
 }
 
 } // namespace tovask

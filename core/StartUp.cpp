@@ -3,6 +3,8 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
+#include "core/Words.h"
 #include "files/ResultsFile.h"
 
 namespace tovask {
@@ -34,8 +36,8 @@ void Experiment::Experiment_Load() {
 std::int16_t Experiment::Seconds(const ui::TextBox& box, const std::string& what) {
     const auto seconds = wholeSeconds(box.text());
     if (!seconds)
-        throw Failure(what + " \"" + box.text() +
-                      "\" is not usable: type a whole number of seconds from 1 to 32767.");
+        throw Failure(what + " " + inQuotes(box.text()) +
+                      " is not usable: type a whole number of seconds from 1 to 32767.");
     return *seconds;
 }
 
@@ -49,8 +51,8 @@ void Experiment::StageZero() {
     const std::filesystem::path data = services_.programFolder() / "data";
     const std::string wordFile = wordFileName(Language.text());
     if (wordFile.empty())
-        throw Failure("The language \"" + Language.text() +
-                      "\" has no word file: choose English or Italian.");
+        throw Failure("The language " + inQuotes(Language.text()) +
+                      " has no word file: choose English or Italian.");
     ThrowOnError stopAtError;
     const WordTable words = readWordFile(data / wordFile, stopAtError);
     const ProblemList problems =
@@ -104,19 +106,20 @@ void Experiment::StageZero() {
     Stage = 1;
     StartSignOfLife();
 
-    Continue.setCaption(Words[18]);
-    PlayingOutFrame.setCaption(Words[35]);
-    TaskFrame.setCaption(Words[34]);
-    form.setCaption(Words[36]);
+    Continue.setCaption(Words[word::kLoadedButton]);
+    PlayingOutFrame.setCaption(Words[word::kPlayingOutFrameCaption]);
+    TaskFrame.setCaption(Words[word::kTaskFrameCaption]);
+    form.setCaption(Words[word::kLoadedTitle]);
     for (int k = 1; k <= 3; ++k)
-        ColourName[k] = Words[36 + k];
+        ColourName[k] = Words[word::kFirstColourName + k - 1];
 }
 
 void Experiment::StageOne() {
     TARVlogo.setVisible(false);
-    Continue.setCaption(Words[32]);
+    Continue.setCaption(Words[word::kReadingButton]);
     ReadInstructionsTimer.setEnabled(true);
-    Instructions.setCaption(Words[1] + std::to_string(*ProblemCount) + Words[40]);
+    Instructions.setCaption(Words[word::kInstructionsBeforeCount] + std::to_string(*ProblemCount) +
+                            Words[word::kInstructionsAfterCount]);
     KeyArmed = 1;
     Stage = 11;
     Continue.setEnabled(false);
@@ -124,14 +127,14 @@ void Experiment::StageOne() {
 
 // Waiting for the experimenter: only the key on Continue moves the run on (Continue_KeyPress).
 void Experiment::StageEleven() {
-    Continue.setCaption(Words[3]);
+    Continue.setCaption(Words[word::kWaitForExperimenter]);
 }
 
 void Experiment::StageTwo() {
     Instructions.setVisible(false);
     Instructions.setHeight(IntScaleFactor * 2000);
-    Continue.setCaption(Words[4]);
-    form.setCaption(Words[28]);
+    Continue.setCaption(Words[word::kBeforeFirstProblemButton]);
+    form.setCaption(Words[word::kBeforeFirstProblemTitle]);
     Stage = 3;
     pn = 0;
 }

@@ -2,8 +2,11 @@
 
 #include "base/Numbers.h"
 #include "base/Text.h"
+#include "files/TextFile.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace tovask {
@@ -58,8 +61,8 @@ void ItemReader::consumeSeparator(Diagnostics& diagnostics, const Location& wher
         afterComma_ = false;
         return;
     }
-    diagnostics.error(where, "text after the closing quote: \"" + takeUnquoted() +
-                                 "\"; a quoted item must be followed by a comma or the end of "
+    diagnostics.error(where, "text after the closing quote: " + inQuotes(takeUnquoted()) +
+                                 "; a quoted item must be followed by a comma or the end of "
                                  "the line");
     consumeSeparator(diagnostics, where);
 }
@@ -94,7 +97,8 @@ Item ItemReader::next(Diagnostics& diagnostics, const std::string& expected) {
             ++pos_;
         item.text = content_.substr(start, pos_ - start);
         if (pos_ >= content_.size() || content_[pos_] != '"') {
-            diagnostics.error(item.where, "unbalanced quote: the text \"" + item.text +
+            diagnostics.error(item.where, "unbalanced quote: the text \"" +
+                                              shownInMessage(item.text) +
                                               " has no closing quote on its line");
         } else {
             ++pos_;
@@ -108,13 +112,78 @@ Item ItemReader::next(Diagnostics& diagnostics, const std::string& expected) {
     return item;
 }
 
-double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what) {
+namespace {
+
+// The word around the first letter of the line that UTF-8 spells with more than one byte.
+std::string_view wordAroundFirstLetter(std::string_view line) {
+    std::size_t at = 0;
+    while (utf8SequenceLength(line, at) == 1)
+        ++at;
+    const auto delimiter = [](char c) { return isBlank(c) || c == ',' || c == '"' || c == '\r'; };
+    std::size_t start = at;
+    while (start > 0 && !delimiter(line[start - 1]))
+        --start;
+    std::size_t end = at;
+    while (end < line.size() && !delimiter(line[end]))
+        ++end;
+    return line.substr(start, end - start);
+}
+
+bool isAscii(std::string_view s) {
+    return std::ranges::all_of(s, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
+std::optional<std::string> dataFileText(std::string_view bytes, const std::string& file,
+                                        Diagnostics& diagnostics) {
+    const Encoding encoding = encodingOf(bytes);
+    const auto lineAt = [bytes](std::size_t at) {
+        return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + at, '\n'));
+    };
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos &&
+                                                  encoding != Encoding::utf16LittleEndian &&
+                                                  encoding != Encoding::utf16BigEndian) {
+        diagnostics.error({file, lineAt(nul), 0},
+                          "the file holds a NUL byte, so it was most likely saved as UTF-16: save "
+                          "it as UTF-8 or ANSI");
+        return std::nullopt;
+    }
+    if (encoding == Encoding::windows1252) {
+        int number = 1;
+        for (std::string_view rest = bytes; !rest.empty(); ++number) {
+            const std::size_t end = rest.find('\n');
+            const std::string_view line = rest.substr(0, end);
+            rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+            if (isAscii(line) || !isValidUtf8(line))
+                continue;
+            const std::string_view word = wordAroundFirstLetter(line);
+            diagnostics.warning({file, number, 0},
+                                "this line is UTF-8, but the file as a whole is not, so it is read "
+                                "as Windows-1252 and the subject would see " +
+                                    inQuotes(fromWindows1252(word)) + " for " + inQuotes(word) +
+                                    ": save the whole file as UTF-8");
+        }
+    }
+    return decodeText(bytes);
+}
+
+double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what, Held held) {
     if (item.where.item == 0)
         return 0; // the end of the file, already reported
-    if (const auto value = parseNumber(item.text); value && !item.quoted)
-        return *value;
-    diagnostics.error(item.where, "\"" + item.text + "\" is not a number (" + what + ")");
-    return 0;
+    const auto value = item.quoted ? std::nullopt : parseNumber(item.text);
+    if (!value) {
+        diagnostics.error(item.where, inQuotes(item.text) + " is not a number (" + what + ")");
+        return 0;
+    }
+    if (held == Held::asSingle && std::fabs(*value) > std::numeric_limits<float>::max()) {
+        diagnostics.error(item.where, inQuotes(item.text) +
+                                          " is beyond the largest single-precision number, "
+                                          "about 3.4e38 (" +
+                                          what + ")");
+        return 0;
+    }
+    return *value;
 }
 
 std::optional<int> countItem(ItemReader& reader, Diagnostics& diagnostics, const std::string& what,
@@ -124,7 +193,8 @@ std::optional<int> countItem(ItemReader& reader, Diagnostics& diagnostics, const
     const double n = numberItem(item, diagnostics, what);
     if (n != std::floor(n) || n < min || n > max) {
         diagnostics.error(item.where, what + " must be a whole number from " + std::to_string(min) +
-                                          " to " + std::to_string(max) + ", not " + item.text);
+                                          " to " + std::to_string(max) + ", not " +
+                                          shownInMessage(item.text));
         return std::nullopt;
     }
     return static_cast<int>(n);

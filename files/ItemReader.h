@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tovask {
 
@@ -47,9 +48,22 @@ private:
     bool afterComma_ = false; // an empty item may follow a comma, never a line end
 };
 
-// A number item: the value, or an error naming the item, its text and what was expected.
-// Returns 0 after an error that did not throw.
-double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what);
+// The type a number item is held in: a double, or a float (the rates).
+enum class Held { asDouble, asSingle };
+
+// The text of a data file (a word file, a problem file) for an ItemReader: its bytes decoded
+// (see decodeText). Empty after an error: a NUL byte in a file that is not UTF-16 with its
+// byte-order mark, which is most likely UTF-16 saved without one (reported at the line of the
+// first NUL). Warns about each line that is UTF-8 in a file read as Windows-1252 (because
+// another line is not UTF-8): the subject would see that line's letters garbled.
+std::optional<std::string> dataFileText(std::string_view bytes, const std::string& file,
+                                        Diagnostics& diagnostics);
+
+// A number item: the value, or an error naming the item, its text and what was expected. A
+// value that does not convert to a finite number of its type (1e39 as a single) is an error
+// too. Returns 0 after an error that did not throw.
+double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what,
+                  Held held = Held::asDouble);
 
 // The count that opens a data file (`what`: "the number of texts"), a whole number from min to
 // max; empty after an error naming its text. `where` is set to the count's place either way.

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 namespace tovask::os {
 
@@ -18,14 +20,13 @@ namespace tovask::os {
 class FileSystem {
 public:
     using Handle = std::intptr_t;
-    enum class Creation {
-        New,     // the file must not exist yet
-        Replace, // an existing file of that name is emptied
-    };
 
     virtual ~FileSystem() = default;
-    // Opens the file for writing; every write goes to its end.
-    virtual Handle create(const std::filesystem::path& path, Creation creation) = 0;
+    // Creates a new file for writing; every write goes to its end. It fails when anything has
+    // the name already: a file, a folder, a link (symbolic or hard, even one that leads
+    // nowhere; on Windows any reparse point). So nothing the program writes ever goes through
+    // a link planted in the data folder into a file elsewhere.
+    virtual Handle create(const std::filesystem::path& path) = 0;
     // Writes all the bytes at the end of the file, straight to the operating system. On failure
     // a part of them may have been written.
     virtual void write(Handle file, std::string_view bytes) = 0;
@@ -36,10 +37,10 @@ public:
     virtual void close(Handle file) noexcept = 0;
     // Renames a file, replacing a file that has the new name.
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    // Removes the name (a link itself, never what it leads to).
     virtual void remove(const std::filesystem::path& path) = 0;
-    // Makes the creations, renames and removals in the folder durable on the disk (best effort:
-    // a folder that cannot be opened is left as it is, and where the system has no such call it
-    // does nothing).
+    // Makes the creations, renames and removals in the folder durable on the disk. Where the
+    // system has no such call (Windows: NTFS journals its folders) it does nothing.
     virtual void syncFolder(const std::filesystem::path& folder) = 0;
 };
 
@@ -59,9 +60,16 @@ private:
     FileSystem* previous_;
 };
 
-// Writes the bytes to the file (created, or emptied first) and makes them durable on the disk
+// Writes the bytes to a new file (see FileSystem::create) and makes them durable on the disk
 // before returning.
 void writeDurably(const std::filesystem::path& path, std::string_view bytes);
+
+// Forces the changes of the folder onto the disk through the file system in use. Empty when
+// done; the cause when the file system cannot force a folder at all (a network share or a FUSE
+// file system that answers EINVAL or ENOTSUP, a folder the user may write to but not read):
+// the changes are made, only not forced. Throws std::system_error for any other failure, such
+// as EIO, after which the changes may be lost like a write that failed.
+std::optional<std::error_code> makeFolderDurable(const std::filesystem::path& folder);
 
 // Whether a new file can be created (and removed) in the folder, as a run creates its log and
 // its lock there: tried with an empty file of a name no run uses, removed at once. Empty when
@@ -91,6 +99,58 @@ private:
     FileSystem::Handle handle_;
     std::uint64_t size_ = 0; // where the last complete append ended
 };
+
+// What a path names, as a reader that takes only regular files sees it.
+enum class EntryKind { regularFile, folder, fifo, device, socket, other };
+
+// A regular file open for reading, or nothing. A folder, a FIFO or a device is looked at but not
+// opened for reading (and should one take the file's place in between, it is opened without
+// waiting and left unread), so a reader never waits on anything but the disk. On Windows the
+// file is opened sharing reading, writing and deleting, so that its owner may append to it or
+// rename another file over it meanwhile. Throws std::system_error when the path cannot be
+// looked at or opened (no such file, a link loop, no right to read).
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const std::filesystem::path& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // What the path names; only a regular file is read.
+    EntryKind kind() const { return kind_; }
+    // The file's size in bytes when it was opened.
+    std::uint64_t size() const { return size_; }
+    // Up to count bytes from offset, fewer only where the file ends (it may have grown since
+    // it was opened). Throws std::system_error.
+    std::string read(std::uint64_t offset, std::size_t count);
+
+private:
+    // One read of at most count bytes at offset into the buffer: how many it read, 0 at the
+    // end of the file. Throws std::system_error.
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t count);
+
+    EntryKind kind_ = EntryKind::other;
+    std::uint64_t size_ = 0;
+    std::intptr_t handle_ = -1; // the descriptor, or the Windows handle; -1 when not open
+};
+
+// Makes a write beyond the process's file-size limit (ulimit -f) fail with "File too large",
+// like any other failed write, instead of ending the process with SIGXFSZ. Every program calls
+// it first thing in main. Nothing to do on Windows, which has no such limit.
+void treatFileSizeLimitAsWriteFailure();
+// The program's arguments after its name, as UTF-8. On Windows they are read from the command
+// line as UTF-16, so that a name outside the ANSI code page arrives whole.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+// A path from UTF-8 text: on Windows a path made from a narrow string would read it in the
+// ANSI code page. (The narrow text of a path, path.string(), is UTF-8 with this toolchain.)
+std::filesystem::path pathFromUtf8(std::string_view text);
+
+// Makes the program's text on std::cout and std::cerr, UTF-8 like all its text, show right in a
+// Windows console: a stream that goes to a console hands it its lines as UTF-16, whatever the
+// console's code page. A stream that goes to a file or a pipe stays UTF-8 bytes, and elsewhere
+// nothing changes. For the rest of the process.
+void showUtf8InConsole();
 
 // The folder that holds the running executable.
 std::filesystem::path executableFolder();

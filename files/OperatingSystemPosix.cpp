@@ -3,6 +3,7 @@
 #include "files/OperatingSystem.h"
 
 #include <cerrno>
+#include <csignal>
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <thread>
@@ -27,11 +29,25 @@ int descriptor(FileSystem::Handle file) {
     return static_cast<int>(file);
 }
 
+// Closes a descriptor at the end of a scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() { ::close(fd_); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+private:
+    int fd_;
+};
+
 class PosixFileSystem : public FileSystem {
 public:
-    Handle create(const std::filesystem::path& path, Creation creation) override {
-        const int how = creation == Creation::New ? O_EXCL : O_TRUNC;
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | how, 0644);
+    // O_EXCL fails on any name that is there, a symbolic link included (even a dangling one);
+    // O_NOFOLLOW says the same once more for the last part of the path.
+    Handle create(const std::filesystem::path& path) override {
+        const int fd = ::open(
+            path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC, 0644);
         if (fd < 0)
             fail(errno);
         return fd;
@@ -76,11 +92,26 @@ public:
         const int fd =
             ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
-            return; // the change itself has happened; durability of the folder is best effort
-        ::fsync(fd);
-        ::close(fd);
+            fail(errno);
+        const Descriptor open(fd);
+        if (::fsync(fd) != 0)
+            fail(errno);
     }
 };
+
+EntryKind kindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return EntryKind::regularFile;
+    if (S_ISDIR(mode))
+        return EntryKind::folder;
+    if (S_ISFIFO(mode))
+        return EntryKind::fifo;
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return EntryKind::device;
+    if (S_ISSOCK(mode))
+        return EntryKind::socket;
+    return EntryKind::other;
+}
 
 } // namespace
 
@@ -88,6 +119,53 @@ FileSystem& systemFileSystem() {
     static PosixFileSystem fileSystem;
     return fileSystem;
 }
+
+ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        fail(errno);
+    kind_ = kindOf(status.st_mode);
+    if (kind_ != EntryKind::regularFile)
+        return;
+    // Something else may have taken the name since: opened without waiting (a FIFO would wait
+    // for a writer), and looked at again.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        fail(errno);
+    if (::fstat(fd, &status) != 0) {
+        const int cause = errno;
+        ::close(fd);
+        fail(cause);
+    }
+    handle_ = fd;
+    kind_ = kindOf(status.st_mode);
+    size_ = static_cast<std::uint64_t>(status.st_size);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (handle_ >= 0)
+        ::close(descriptor(handle_));
+}
+
+std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
+    for (;;) {
+        const ssize_t n = ::pread(descriptor(handle_), into, count, static_cast<off_t>(offset));
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR)
+            fail(errno);
+    }
+}
+
+void treatFileSizeLimitAsWriteFailure() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+// Linux terminals take UTF-8 as it is.
+void showUtf8InConsole() {}
 
 std::filesystem::path executableFolder() {
     std::error_code error;

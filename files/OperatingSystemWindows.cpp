@@ -8,6 +8,8 @@
 #include <shellapi.h>
 
 #include <ctime>
+#include <iostream>
+#include <streambuf>
 #include <string>
 #include <system_error>
 
@@ -25,10 +27,12 @@ HANDLE handleOf(FileSystem::Handle h) {
 
 class WindowsFileSystem : public FileSystem {
 public:
-    Handle create(const std::filesystem::path& path, Creation creation) override {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        creation == Creation::New ? CREATE_NEW : CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    // CREATE_NEW fails on any name that is there, a symbolic link or another reparse point
+    // included; FILE_FLAG_OPEN_REPARSE_POINT says once more that none is ever followed.
+    Handle create(const std::filesystem::path& path) override {
+        const HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             fail(GetLastError());
         return reinterpret_cast<Handle>(file);
@@ -81,12 +85,163 @@ public:
     void syncFolder(const std::filesystem::path&) override {}
 };
 
+EntryKind kindOf(DWORD fileType) {
+    switch (fileType) {
+    case FILE_TYPE_DISK:
+        return EntryKind::regularFile;
+    case FILE_TYPE_PIPE:
+        return EntryKind::fifo;
+    case FILE_TYPE_CHAR:
+        return EntryKind::device;
+    default:
+        return EntryKind::other;
+    }
+}
+// Hands what is written to a stream to a console as UTF-16: a console shows the bytes a
+// program writes in its own code page, which is not UTF-8 unless a user set it so. The text
+// goes out at every line end and every flush; a character cut between two writes waits for its
+// other bytes.
+class ConsoleBuffer : public std::streambuf {
+public:
+    explicit ConsoleBuffer(HANDLE console) : console_(console) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return sync() == 0 ? traits_type::not_eof(c) : traits_type::eof();
+        pending_ += traits_type::to_char_type(c);
+        if (traits_type::to_char_type(c) == '\n' && sync() != 0)
+            return traits_type::eof();
+        return c;
+    }
+
+    std::streamsize xsputn(const char* text, std::streamsize n) override {
+        const std::string_view part(text, static_cast<std::size_t>(n));
+        pending_ += part;
+        if (part.find('\n') != std::string_view::npos && sync() != 0)
+            return 0;
+        return n;
+    }
+
+    int sync() override {
+        const std::size_t whole = pending_.size() - cutCharacter();
+        if (whole == 0)
+            return 0;
+        const int size = static_cast<int>(whole);
+        const int length = MultiByteToWideChar(CP_UTF8, 0, pending_.data(), size, nullptr, 0);
+        std::wstring utf16(static_cast<std::size_t>(length), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, pending_.data(), size, utf16.data(), length);
+        pending_.erase(0, whole);
+        for (std::size_t done = 0; done < utf16.size();) {
+            DWORD written = 0;
+            if (!WriteConsoleW(console_, utf16.data() + done,
+                               static_cast<DWORD>(utf16.size() - done), &written, nullptr) ||
+                written == 0)
+                return -1;
+            done += written;
+        }
+        return 0;
+    }
+
+private:
+    // The bytes at the end that begin a UTF-8 character whose other bytes have not come yet.
+    std::size_t cutCharacter() const {
+        for (std::size_t back = 1; back <= 3 && back <= pending_.size(); ++back) {
+            const auto byte = static_cast<unsigned char>(pending_[pending_.size() - back]);
+            if ((byte & 0xC0) == 0x80)
+                continue;
+            const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+            return length > back ? back : 0;
+        }
+        return 0;
+    }
+
+    HANDLE console_;
+    std::string pending_;
+};
+
 } // namespace
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr)
+        return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i) {
+        // The standard library turns the UTF-16 of Windows into UTF-8.
+        const std::u8string utf8 = std::filesystem::path(wide[i]).u8string();
+        arguments.emplace_back(utf8.begin(), utf8.end());
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+void showUtf8InConsole() {
+    for (const auto& [stream, which] :
+         {std::pair<std::ostream*, DWORD>{&std::cout, STD_OUTPUT_HANDLE},
+          {&std::cerr, STD_ERROR_HANDLE}}) {
+        const HANDLE handle = GetStdHandle(which);
+        DWORD mode = 0;
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode))
+            continue;
+        stream->flush();
+        // Never freed: the standard streams are flushed once more after every static object of
+        // the program has gone.
+        stream->rdbuf(new ConsoleBuffer(handle));
+    }
+}
 
 FileSystem& systemFileSystem() {
     static WindowsFileSystem fileSystem;
     return fileSystem;
 }
+
+ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        fail(GetLastError());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        kind_ = EntryKind::folder;
+        return;
+    }
+    // Other PCs and the console read a file while its owner appends to it or renames another
+    // over it: the reader shares everything, so it never stands in the owner's way.
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        fail(GetLastError());
+    kind_ = kindOf(GetFileType(handle));
+    LARGE_INTEGER size{};
+    if (kind_ == EntryKind::regularFile && !GetFileSizeEx(handle, &size)) {
+        const DWORD cause = GetLastError();
+        CloseHandle(handle);
+        fail(cause);
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(handle);
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (handle_ != -1)
+        CloseHandle(handleOf(handle_));
+}
+
+std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD n = 0;
+    if (!ReadFile(handleOf(handle_), into,
+                  count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count), &n, &where) &&
+        GetLastError() != ERROR_HANDLE_EOF)
+        fail(GetLastError());
+    return n;
+}
+
+// Windows has no limit on the size of the files a process writes.
+void treatFileSizeLimitAsWriteFailure() {}
 
 std::filesystem::path executableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');

@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "files/ItemReader.h"
 #include "files/TextFile.h"
 
@@ -48,7 +49,10 @@ const char* const kItemNames[] = {"its own number", "orig",        "type",      
 ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
                              Diagnostics& diagnostics, const WrongNumberHandler& onWrongNumber) {
     ProblemList list;
-    ItemReader reader(decodeText(bytes), file);
+    std::optional<std::string> text = dataFileText(bytes, file, diagnostics);
+    if (!text)
+        return list;
+    ItemReader reader(std::move(*text), file);
     Location countWhere;
     const auto counted = countItem(reader, diagnostics, "the number of problems", 1,
                                    ProblemList::kMaxProblems, countWhere);
@@ -64,7 +68,9 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
         for (std::size_t k = 0; k < items.size(); ++k) {
             const std::string what = std::string(kItemNames[k]) + " of " + problemName;
             items[k] = reader.next(diagnostics, what);
-            values[k] = numberItem(items[k], diagnostics, what);
+            // The rates are held in single precision.
+            values[k] =
+                numberItem(items[k], diagnostics, what, k >= 4 ? Held::asSingle : Held::asDouble);
         }
         Problem& p = list.problems[pn];
         p.orig = values[1];
@@ -78,7 +84,7 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
         if (roundHalfEven(values[0]) != pn && items[0].where.item != 0)
             onWrongNumber(pn, items[0].where);
         if (!isKnownType(p.pt))
-            diagnostics.error(items[2].where, "the type \"" + items[2].text + "\" of " +
+            diagnostics.error(items[2].where, "the type " + inQuotes(items[2].text) + " of " +
                                                   problemName +
                                                   " is none of 11, 12, 13, 21, 22, 23");
         if (hasUnequalPair(p)) {
@@ -92,18 +98,19 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
         }
         for (int k = 1; k <= 3; ++k)
             if (p.e[k] < 0)
-                diagnostics.warning(items[static_cast<std::size_t>(k) + 3].where,
-                                    "the rate " + items[static_cast<std::size_t>(k) + 3].text +
-                                        " of " + problemName + " is negative");
+                diagnostics.warning(
+                    items[static_cast<std::size_t>(k) + 3].where,
+                    "the rate " + shownInMessage(items[static_cast<std::size_t>(k) + 3].text) +
+                        " of " + problemName + " is negative");
         if (p.a <= 0)
-            diagnostics.warning(items[3].where, "the amount " + items[3].text + " of " +
-                                                    problemName + " is not positive");
+            diagnostics.warning(items[3].where, "the amount " + shownInMessage(items[3].text) +
+                                                    " of " + problemName + " is not positive");
         if (p.a > list.maxAmount) {
             try {
                 list.maxAmount = toInteger(p.a);
             } catch (const Failure&) {
-                diagnostics.error(items[3].where, "the amount " + items[3].text + " of " +
-                                                      problemName + " is above 32767");
+                diagnostics.error(items[3].where, "the amount " + shownInMessage(items[3].text) +
+                                                      " of " + problemName + " is above 32767");
             }
         }
     }
@@ -119,7 +126,7 @@ ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
 
 ProblemList readProblemFile(const std::filesystem::path& path, Diagnostics& diagnostics,
                             const WrongNumberHandler& onWrongNumber) {
-    return parseProblemFile(readFileBytes(path, "problem file"), path.string(), diagnostics,
+    return parseProblemFile(readFileBytes(path, reading::kProblemFile), path.string(), diagnostics,
                             onWrongNumber);
 }
 

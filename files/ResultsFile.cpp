@@ -4,7 +4,9 @@
 #include "base/Numbers.h"
 #include "base/Text.h"
 #include "files/Diagnostics.h"
+#include "files/OperatingSystem.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -30,6 +32,10 @@ std::string resultsLine(int pn, const Problem& problem, const Outcome& outcome) 
     field(std::to_string(outcome.inv.value_or(0)));
     field(outcome.all ? doubleText(*outcome.all) : "");
     return line + "\r\n";
+}
+
+bool isPossibleAnswer(double all, double a) {
+    return std::isfinite(all) && all >= std::min(0.0, a) && all <= std::max(0.0, a);
 }
 
 namespace {
@@ -61,7 +67,7 @@ public:
         throw Failure(describe({file_, line_, static_cast<int>(field)}, message));
     }
     [[noreturn]] void failAt(std::size_t k, const std::string& what) const {
-        fail(k + 1, "\"" + shownInMessage(fields_[k]) + "\" " + what + " (" + kFieldNames[k] + ")");
+        fail(k + 1, inQuotes(fields_[k]) + " " + what + " (" + kFieldNames[k] + ")");
     }
     bool empty(std::size_t k) const { return fields_[k].empty(); }
 
@@ -112,8 +118,11 @@ ResultsRecord readRecord(const ResultsLineReader& fields, int line, int previous
     if (!fields.empty(7))
         record.outcome.rev = fields.draw(7);
     record.outcome.inv = fields.draw(8);
-    if (!fields.empty(9))
+    if (!fields.empty(9)) {
         record.outcome.all = fields.number(9);
+        if (!isPossibleAnswer(*record.outcome.all, record.a))
+            fields.failAt(9, "is not between 0 and a(pn), " + doubleText(record.a));
+    }
     return record;
 }
 
@@ -153,8 +162,8 @@ std::vector<ResultsRecord> parseResultsFile(std::string_view bytes, const std::s
 
 void checkDataFileName(const std::string& text) {
     const auto refuse = [&text](const std::string& why) {
-        throw Failure("The input data file text \"" + shownInMessage(text) +
-                      "\" cannot be part of a file name: " + why + ".");
+        throw Failure("The input data file text " + inQuotes(text) +
+                      " cannot be part of a file name: " + why + ".");
     };
     if (text.size() > kMaxDataFileName)
         refuse("it is longer than " + std::to_string(kMaxDataFileName) + " characters");
@@ -176,7 +185,9 @@ std::filesystem::path dataFilePath(const std::filesystem::path& programFolder,
                                    const std::string& prefix, const std::string& dataFileName,
                                    const std::string& subjectNo) {
     checkDataFileName(dataFileName);
-    return programFolder / "data" / (prefix + dataFileName + FileNumberSuffix(subjectNo));
+    // The text is UTF-8 as typed, whatever the system's code page.
+    return programFolder / "data" /
+           os::pathFromUtf8(prefix + dataFileName + FileNumberSuffix(subjectNo));
 }
 
 } // namespace tovask

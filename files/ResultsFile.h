@@ -36,10 +36,14 @@ struct ResultsRecord {
     Outcome outcome;           // inv is always there
 };
 
+// An answer the slider can give for an amount a: a finite number from 0 to a (from a to 0 for a
+// negative amount, which the program runs with).
+bool isPossibleAnswer(double all, double a);
+
 // Reads exactly what resultsLine writes: the header line, then one line per problem with ten
 // fields, each the text the program writes for its value, CR LF after every line, the problem
-// numbers rising (a recovered file may leave some out). Throws tovask::Failure at the first
-// fault, naming the file, the line, the field and its text.
+// numbers rising (a recovered file may leave some out), every answer a possible one. Throws
+// tovask::Failure at the first fault, naming the file, the line, the field and its text.
 std::vector<ResultsRecord> parseResultsFile(std::string_view bytes, const std::string& file);
 
 // The input data file text becomes part of two file names: it may not leave data/ nor hold a

@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "files/OperatingSystem.h"
 #include "files/TextFile.h"
 
@@ -29,10 +30,11 @@ Created createLock(const fs::path& path, const std::string& text, std::string& c
     os::FileSystem& files = os::fileSystem();
     os::FileSystem::Handle file = 0;
     try {
-        file = files.create(path, os::FileSystem::Creation::New);
+        file = files.create(path);
     } catch (const std::system_error& e) {
+        // Anything of that name counts, a link that leads nowhere too.
         std::error_code ignored;
-        if (fs::exists(path, ignored))
+        if (fs::exists(fs::symlink_status(path, ignored)))
             return Created::LockThere;
         cause = e.code().message();
         return Created::CannotWrite;
@@ -119,10 +121,10 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started, std::string c
         }
         std::string text;
         try {
-            text = readFileBytes(path_, "lock file");
+            text = readFileBytes(path_, reading::kLockFile);
         } catch (const Failure& failure) {
             std::error_code ignored;
-            if (!fs::exists(path_, ignored))
+            if (!fs::exists(fs::symlink_status(path_, ignored)))
                 continue; // released in the meantime
             throw Failure(inUse + " (" + failure.what() + ")" + finishFirst + orDelete);
         }
@@ -136,19 +138,20 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started, std::string c
                               " If there is none, click Continue again in a few seconds.");
             stale = "its lock file was left incomplete";
         } else if (holder->host != holder_.host) {
-            throw Failure(inUse + " on the PC \"" + holder->host + "\", started " +
-                          holder->started + finishFirst + orDelete);
+            throw Failure(inUse + " on the PC " + inQuotes(holder->host) + ", started " +
+                          shownInMessage(holder->started) + finishFirst + orDelete);
         } else if (holder->machine.empty() || holder->machine != holder_.machine) {
             // Cloned lab PCs often share a name: a process of another PC cannot be looked at.
-            throw Failure(inUse + " on a PC named \"" + holder->host +
-                          "\" that may not be this one (PCs copied from one another share "
+            throw Failure(inUse + " on a PC named " + inQuotes(holder->host) +
+                          " that may not be this one (PCs copied from one another share "
                           "names), started " +
-                          holder->started + finishFirst + orDelete);
+                          shownInMessage(holder->started) + finishFirst + orDelete);
         } else {
             const os::ProcessStart start =
                 os::processStart(*exactValue<std::uint64_t>(holder->process));
-            const std::string where = "on this PC (\"" + holder_.host + "\"), started " +
-                                      holder->started + ", process " + holder->process;
+            const std::string where = "on this PC (" + inQuotes(holder_.host) + "), started " +
+                                      shownInMessage(holder->started) + ", process " +
+                                      holder->process;
             if (start.state == os::ProcessStart::State::Unknowable)
                 throw Failure(inUse + " " + where + finishFirst + orDelete);
             // A holder that could not mark its own start is taken to be the process running.
@@ -159,7 +162,7 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started, std::string c
         }
         try {
             // Only the very lock judged; one that another run has just put in its place stays.
-            if (readFileBytes(path_, "lock file") != text)
+            if (readFileBytes(path_, reading::kLockFile) != text)
                 continue;
             os::fileSystem().remove(path_);
         } catch (const Failure&) {
@@ -175,16 +178,26 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started, std::string c
     throw Failure(inUse + finishFirst);
 }
 
-RunLock::~RunLock() {
-    if (!notHeldBecause_.empty())
-        return;
+std::optional<std::string> RunLock::release() {
+    if (released_ || !notHeldBecause_.empty())
+        return std::nullopt;
+    released_ = true;
     try {
         // Someone may have removed it by hand and another run taken it since.
-        if (readFileBytes(path_, "lock file") == content_)
+        if (readFileBytes(path_, reading::kLockFile) == content_)
             os::fileSystem().remove(path_);
-    } catch (const std::exception&) {
-        // A lock that cannot be released is found to be stale by the next run.
+    } catch (const Failure& failure) {
+        std::error_code ignored;
+        if (fs::exists(fs::symlink_status(path_, ignored)))
+            return failure.what();
+    } catch (const std::system_error& e) {
+        return e.code().message();
     }
+    return std::nullopt;
+}
+
+RunLock::~RunLock() {
+    release();
 }
 
 } // namespace tovask

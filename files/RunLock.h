@@ -39,7 +39,12 @@ public:
     // write, a full disk), nothing is thrown: the run goes on without the lock, and
     // notHeldBecause() says why.
     RunLock(const std::filesystem::path& resultsFile, std::string started, std::string computer);
-    // Releases the lock: removes the lock file if it is still this run's.
+    // Releases the lock: removes the lock file if it is still this run's. Gives the cause when
+    // this run's lock file stays behind (it cannot be read or removed); the next run on this PC
+    // then finds it stale, a run on another PC is refused until it is deleted. Once released,
+    // the lock is not released again.
+    std::optional<std::string> release();
+    // Releases the lock, if release() has not.
     ~RunLock();
     RunLock(const RunLock&) = delete;
     RunLock& operator=(const RunLock&) = delete;
@@ -58,6 +63,7 @@ private:
     LockHolder holder_;
     std::string content_; // the text of the lock file
     std::string notHeldBecause_;
+    bool released_ = false;
     std::optional<std::string> removedStale_;
 };
 

@@ -137,7 +137,7 @@ RunLog::RunLog(std::filesystem::path path, LogClock& clock)
         file_->append(std::string(kHeader) + "\n");
         // The new name in the folder must survive a power cut as well as the lines.
         file_->sync();
-        os::fileSystem().syncFolder(path_.parent_path());
+        folderNotForced_ = os::makeFolderDurable(path_.parent_path());
     } catch (const std::system_error& e) {
         // A log created without its header is no log: it goes, so that the next try starts
         // afresh instead of keeping it as an earlier run's.

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -61,6 +62,7 @@ inline constexpr std::string_view kResultsFailed = "results_failed";
 inline constexpr std::string_view kPlayedOut = "played_out";
 inline constexpr std::string_view kWindowClosed = "window_closed";
 inline constexpr std::string_view kStaleLockRemoved = "stale_lock_removed";
+inline constexpr std::string_view kFolderSyncUnsupported = "folder_sync_unsupported";
 
 inline constexpr std::string_view kProgramVersion = "program_version";
 inline constexpr std::string_view kDataFileText = "data_file_text";
@@ -134,6 +136,9 @@ public:
     void sync();
 
     const std::filesystem::path& path() const { return path_; }
+    // Why the file system cannot force the log's folder onto the disk, where it cannot (see
+    // os::makeFolderDurable): the run then relies on the file system keeping its folder changes.
+    const std::optional<std::error_code>& folderNotForced() const { return folderNotForced_; }
     // Milliseconds since the log was created, on the monotonic clock.
     std::int64_t msSinceStart() const;
 
@@ -142,6 +147,7 @@ private:
     LogClock& clock_;
     std::chrono::milliseconds start_;
     std::unique_ptr<os::AppendOnlyFile> file_;
+    std::optional<std::error_code> folderNotForced_;
 };
 
 // The log of a results file: its name with ".log" appended (out01.001 -> out01.001.log).

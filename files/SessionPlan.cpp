@@ -131,7 +131,7 @@ SessionPlan parseSessionPlan(std::string_view bytes, const std::string& file,
 }
 
 SessionPlan readSessionPlan(const std::filesystem::path& path, Diagnostics& diagnostics) {
-    return parseSessionPlan(readFileBytes(path, "session plan"), path.string(), diagnostics);
+    return parseSessionPlan(readFileBytes(path, reading::kSessionPlan), path.string(), diagnostics);
 }
 
 std::string sessionPlanText(const std::vector<PlanRow>& rows) {

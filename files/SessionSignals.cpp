@@ -153,10 +153,10 @@ void replaceFile(const fs::path& path, std::string_view text) {
     try {
         os::FileSystem::Handle file = 0;
         try {
-            file = files.create(temporary, os::FileSystem::Creation::New);
+            file = files.create(temporary);
         } catch (const std::system_error&) {
             files.remove(temporary);
-            file = files.create(temporary, os::FileSystem::Creation::New);
+            file = files.create(temporary);
         }
         try {
             files.write(file, text);

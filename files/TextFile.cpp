@@ -6,49 +6,127 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
+#include <memory>
 #include <system_error>
+#include <utility>
 
 namespace tovask {
 
 namespace fs = std::filesystem;
 
-std::string readFileBytes(const fs::path& path, const std::string& what) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw Failure("cannot open the " + what + " " + path.string() + ": " +
-                      std::strerror(errno));
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw Failure("cannot read the " + what + " " + path.string());
+namespace {
+
+std::string kindText(os::EntryKind kind) {
+    switch (kind) {
+    case os::EntryKind::folder:
+        return "it is a folder";
+    case os::EntryKind::fifo:
+        return "it is not a regular file but a FIFO (a named pipe)";
+    case os::EntryKind::device:
+        return "it is not a regular file but a device";
+    case os::EntryKind::socket:
+        return "it is not a regular file but a socket";
+    case os::EntryKind::regularFile:
+    case os::EntryKind::other:
+        break;
+    }
+    return "it is not a regular file";
+}
+
+os::EntryKind kindOf(fs::file_type type) {
+    switch (type) {
+    case fs::file_type::regular:
+        return os::EntryKind::regularFile;
+    case fs::file_type::directory:
+        return os::EntryKind::folder;
+    case fs::file_type::fifo:
+        return os::EntryKind::fifo;
+    case fs::file_type::block:
+    case fs::file_type::character:
+        return os::EntryKind::device;
+    case fs::file_type::socket:
+        return os::EntryKind::socket;
+    default:
+        return os::EntryKind::other;
+    }
+}
+
+} // namespace
+
+std::optional<std::string> whyNotARegularFile(const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::is_regular_file(status))
+        return std::nullopt;
+    if (error) {
+        std::error_code ignored;
+        return (fs::is_symlink(fs::symlink_status(path, ignored))
+                    ? "it is a link that leads to no file ("
+                    : "it cannot be looked at (") +
+               error.message() + ")";
+    }
+    return kindText(kindOf(status.type()));
+}
+
+namespace {
+
+// Opens the file for one of the readers below: a regular file only.
+std::unique_ptr<os::ReadOnlyFile> openToRead(const fs::path& path, std::string_view what) {
+    std::unique_ptr<os::ReadOnlyFile> file;
+    try {
+        file = std::make_unique<os::ReadOnlyFile>(path);
+    } catch (const std::system_error& e) {
+        throw Failure("cannot open the " + std::string(what) + " " + path.string() + ": " +
+                      e.code().message());
+    }
+    if (file->kind() != os::EntryKind::regularFile)
+        throw Failure("cannot read the " + std::string(what) + " " + path.string() + ": " +
+                      kindText(file->kind()));
+    return file;
+}
+
+// Up to count bytes of the file from offset.
+std::string readPart(os::ReadOnlyFile& file, const fs::path& path, std::string_view what,
+                     std::uint64_t offset, std::size_t count) {
+    try {
+        return file.read(offset, count);
+    } catch (const std::system_error& e) {
+        throw Failure("cannot read the " + std::string(what) + " " + path.string() + ": " +
+                      e.code().message());
+    }
+}
+
+} // namespace
+
+std::string readFileBytes(const fs::path& path, const FileToRead& kind) {
+    const auto file = openToRead(path, kind.what);
+    // One byte beyond the bound tells a file that has grown past it while it was read.
+    std::string bytes;
+    if (file->size() <= kind.maxBytes)
+        bytes = readPart(*file, path, kind.what, 0, static_cast<std::size_t>(kind.maxBytes) + 1);
+    const std::uint64_t size = std::max<std::uint64_t>(file->size(), bytes.size());
+    if (size > kind.maxBytes)
+        throw Failure("cannot read the " + std::string(kind.what) + " " + path.string() +
+                      ": it holds " + std::to_string(size) + " bytes, more than a " +
+                      std::string(kind.what) + " can (" + std::to_string(kind.maxBytes) +
+                      " bytes); is it the right file?");
     return bytes;
 }
 
-FilePart readFilePart(const fs::path& path, const std::string& what, std::uint64_t offset,
+FilePart readFilePart(const fs::path& path, std::string_view what, std::uint64_t offset,
                       std::size_t count, std::size_t headBytes) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        throw Failure("cannot open the " + what + " " + path.string() + ": " +
-                      std::strerror(errno));
+    const auto file = openToRead(path, what);
     FilePart part;
-    part.size = static_cast<std::uint64_t>(in.tellg());
-    const auto readAt = [&](std::uint64_t from, std::size_t n) {
-        std::string bytes(static_cast<std::size_t>(
-                              std::min<std::uint64_t>(n, part.size > from ? part.size - from : 0)),
-                          '\0');
-        in.seekg(static_cast<std::streamoff>(from));
-        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!in)
-            throw Failure("cannot read the " + what + " " + path.string());
-        return bytes;
+    part.size = file->size();
+    // What the file held when it was opened; whatever follows comes with the next part.
+    const auto upToSize = [&](std::uint64_t from, std::size_t n) {
+        return static_cast<std::size_t>(
+            std::min<std::uint64_t>(n, part.size > from ? part.size - from : 0));
     };
-    part.head = readAt(0, headBytes);
-    part.bytes = readAt(offset, count);
+    part.head = readPart(*file, path, what, 0, upToSize(0, headBytes));
+    part.bytes = readPart(*file, path, what, offset, upToSize(offset, count));
     return part;
 }
 
@@ -67,21 +145,58 @@ void appendUtf8(std::string& out, std::uint32_t code) {
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
 
+constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
+
+// UTF-16 after its byte-order mark; surrogate pairs joined.
+std::string fromUtf16(std::string_view bytes, bool bigEndian) {
+    const auto unitAt = [&](std::size_t i) -> std::uint32_t {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? (first << 8) | second : (second << 8) | first;
+    };
+    std::string out;
+    out.reserve(bytes.size() / 2 + bytes.size() / 8);
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const std::uint32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+            const std::uint32_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        appendUtf8(out, unit >= 0xD800 && unit < 0xE000 ? kReplacementCharacter : unit);
+    }
+    if (i < bytes.size())
+        appendUtf8(out, kReplacementCharacter);
+    return out;
+}
+
 } // namespace
 
-std::string decodeText(std::string_view bytes) {
-    if (isValidUtf8(bytes)) {
-        if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-            bytes.remove_prefix(3);
-        return std::string(bytes);
-    }
+Encoding encodingOf(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE"))
+        return Encoding::utf16LittleEndian;
+    if (bytes.starts_with("\xFE\xFF"))
+        return Encoding::utf16BigEndian;
+    return isValidUtf8(bytes) ? Encoding::utf8 : Encoding::windows1252;
+}
+
+std::string fromWindows1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
     for (char ch : bytes) {
@@ -91,15 +206,44 @@ std::string decodeText(std::string_view bytes) {
     return out;
 }
 
+std::string decodeText(std::string_view bytes) {
+    switch (encodingOf(bytes)) {
+    case Encoding::utf16LittleEndian:
+    case Encoding::utf16BigEndian:
+        return fromUtf16(bytes.substr(2), encodingOf(bytes) == Encoding::utf16BigEndian);
+    case Encoding::utf8:
+        if (bytes.starts_with("\xEF\xBB\xBF"))
+            bytes.remove_prefix(3);
+        return std::string(bytes);
+    case Encoding::windows1252:
+        break;
+    }
+    return fromWindows1252(bytes);
+}
+
 void writeFileAtomically(const fs::path& path, std::string_view content) {
     fs::path temporary = path;
     temporary += ".tmp";
     os::FileSystem& files = os::fileSystem();
+    bool inTheWay = false; // something has the temporary name and cannot be removed
     try {
+        // A temporary file left by a crash, or whatever else took the name, is removed (a link
+        // itself, never what it leads to), never written to; should something take the name
+        // again at once, creating the new file fails.
+        std::error_code ignored;
+        if (fs::exists(fs::symlink_status(temporary, ignored))) {
+            inTheWay = true;
+            files.remove(temporary);
+            inTheWay = false;
+        }
         os::writeDurably(temporary, content);
         files.rename(temporary, path);
-        files.syncFolder(path.parent_path());
+        os::makeFolderDurable(path.parent_path());
     } catch (const std::system_error& e) {
+        if (inTheWay)
+            throw Failure("cannot write " + path.string() + ": its temporary file " +
+                          temporary.string() + " is in the way and cannot be removed (" +
+                          e.code().message() + ")");
         try {
             files.remove(temporary);
         } catch (const std::system_error&) {
@@ -130,7 +274,8 @@ std::string timeStamp(fs::file_time_type t) {
 
 fs::path firstFreeName(const fs::path& base) {
     fs::path candidate = base;
-    for (int n = 2; fs::exists(candidate); ++n) {
+    std::error_code error;
+    for (int n = 2; fs::exists(fs::symlink_status(candidate, error)); ++n) {
         candidate = base;
         candidate += "-" + std::to_string(n);
     }
@@ -139,9 +284,11 @@ fs::path firstFreeName(const fs::path& base) {
 
 fs::path keepEarlierFile(const fs::path& path) {
     std::error_code error;
-    // Only a file is an earlier run's results; a folder of that name stays where it is, so that
-    // writing over it fails and is reported.
-    if (!fs::is_regular_file(path, error))
+    // A file is an earlier run's, and so is a link (it is moved, not followed): the name is
+    // free for a new file after. A folder of that name stays where it is, so that writing over
+    // it fails and is reported.
+    const fs::file_status entry = fs::symlink_status(path, error);
+    if (!fs::exists(entry) || fs::is_directory(entry))
         return {};
     const auto modified = fs::last_write_time(path, error);
     const std::string stem = path.filename().string() + ".earlier-" +
@@ -151,7 +298,7 @@ fs::path keepEarlierFile(const fs::path& path) {
         // The new name is forced onto the disk before anything takes the old one: else a power
         // cut could keep a new file under the old name and undo the rename, and lose the file.
         os::fileSystem().rename(path, kept);
-        os::fileSystem().syncFolder(path.parent_path());
+        os::makeFolderDurable(path.parent_path());
     } catch (const std::system_error& e) {
         throw Failure("cannot keep the earlier file " + path.string() + " as " + kept.string() +
                       ": " + e.code().message());

@@ -45,8 +45,11 @@ void checkText(const Item& item, int k, bool utf8, Diagnostics& diagnostics) {
 
 WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnostics& diagnostics) {
     WordTable table;
-    const bool utf8 = isValidUtf8(bytes);
-    ItemReader reader(decodeText(bytes), file);
+    const bool utf8 = encodingOf(bytes) != Encoding::windows1252;
+    std::optional<std::string> text = dataFileText(bytes, file, diagnostics);
+    if (!text)
+        return table;
+    ItemReader reader(std::move(*text), file);
     const auto counted = countItem(reader, diagnostics, "the number of texts", 0,
                                    WordTable::kMaxWords, table.countWhere);
     if (!counted)
@@ -88,7 +91,7 @@ WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnos
 }
 
 WordTable readWordFile(const std::filesystem::path& path, Diagnostics& diagnostics) {
-    return parseWordFile(readFileBytes(path, "word file"), path.string(), diagnostics);
+    return parseWordFile(readFileBytes(path, reading::kWordFile), path.string(), diagnostics);
 }
 
 std::string wordFileName(std::string_view language) {

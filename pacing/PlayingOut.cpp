@@ -4,6 +4,8 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
+#include "core/Words.h"
 
 #include <cmath>
 
@@ -11,7 +13,7 @@ namespace tovask {
 
 void Experiment::StageSeven() {
     PlayingOutFrame.setVisible(true);
-    Continue.setCaption(Words[29]);
+    Continue.setCaption(Words[word::kTaskNumberButton]);
     Stage = 8;
 }
 
@@ -21,12 +23,12 @@ void Experiment::StageEight() {
     const auto number = parseNumber(TaskNumber.text());
     const double task = number ? roundHalfEven(*number) : 0;
     if (!number || task < 1 || task > *ProblemCount)
-        throw Failure("The task number \"" + TaskNumber.text() +
-                      "\" is not one of the tasks 1 to " + std::to_string(*ProblemCount) +
+        throw Failure("The task number " + inQuotes(TaskNumber.text()) +
+                      " is not one of the tasks 1 to " + std::to_string(*ProblemCount) +
                       ". Enter a number from that list.");
 
     PlayingOutFrame.setVisible(false);
-    Continue.setCaption(Words[31]);
+    Continue.setCaption(Words[word::kPlayedOutButton]);
     pn = static_cast<std::int16_t>(task);
 
     // The units shown are the subject's own division: all(pn) to side one, the rest to side

@@ -1,6 +1,7 @@
 // The two one-second timers and the experimenter key.
 #include "core/Experiment.h"
 
+#include "core/Words.h"
 #include "files/RunLog.h"
 
 namespace tovask {
@@ -9,12 +10,13 @@ namespace tovask {
 void Experiment::ReadInstructionsTimer_Timer() {
     ReadTime = static_cast<std::int16_t>(ReadTime.value_or(0) - 1);
     if (*ReadTime > 1)
-        form.setCaption(Words[7] + std::to_string(*ReadTime) + Words[8]);
+        form.setCaption(Words[word::kReadingTitleBeforeSeconds] + std::to_string(*ReadTime) +
+                        Words[word::kAfterSeconds]);
     if (*ReadTime == 1)
-        form.setCaption(Words[9]);
+        form.setCaption(Words[word::kReadingOneSecondTitle]);
     if (*ReadTime == 0) {
-        form.setCaption(Words[10]);
-        Continue.setCaption(Words[3]);
+        form.setCaption(Words[word::kReadingOverTitle]);
+        Continue.setCaption(Words[word::kWaitForExperimenter]);
         Continue.setEnabled(true);
         KeyArmed = 1;
         ReadInstructionsTimer.setEnabled(false);
@@ -24,12 +26,13 @@ void Experiment::ReadInstructionsTimer_Timer() {
 void Experiment::WaitTimer_Timer() {
     WaitLeft = static_cast<std::int16_t>(WaitLeft - 1);
     if (WaitLeft > 1)
-        Continue.setCaption(Words[12] + std::to_string(WaitLeft) + Words[8]);
+        Continue.setCaption(Words[word::kWaitingButtonBeforeSeconds] + std::to_string(WaitLeft) +
+                            Words[word::kAfterSeconds]);
     if (WaitLeft == 1)
-        Continue.setCaption(Words[13]);
+        Continue.setCaption(Words[word::kWaitingOneSecondButton]);
     if (WaitLeft == 0) {
         Stage = 4;
-        Continue.setCaption(Words[14]);
+        Continue.setCaption(Words[word::kWaitingOverButton]);
         Continue.setEnabled(true);
         WaitTimer.setEnabled(false);
     }
@@ -47,13 +50,13 @@ void Experiment::ReleaseHoldPoint(Releaser releaser) {
     if (Stage == 11) {
         RecordRelease(logged::key::kReleasedInstructions, releaser);
         KeyArmed = 0;
-        Continue.setCaption(Words[33]);
+        Continue.setCaption(Words[word::kInstructionsReleasedButton]);
         Stage = 2;
     }
     if (Stage == 6) {
         RecordRelease(logged::key::kReleasedPlayingOut, releaser);
         KeyArmed = 0;
-        Continue.setCaption(Words[30]);
+        Continue.setCaption(Words[word::kPlayingOutReleasedButton]);
         Stage = 7;
     }
 }

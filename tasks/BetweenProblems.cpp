@@ -1,16 +1,18 @@
 // The clicks that close a problem and lead to the next one or to the end of the list.
 #include "core/Experiment.h"
 
+#include "core/Words.h"
+
 namespace tovask {
 
 void Experiment::StageFour() {
     RecordProblemAnswered();
-    Continue.setCaption(Words[16]);
+    Continue.setCaption(Words[word::kAnsweredButton]);
     Instructions.setVisible(false);
     if (pn < *ProblemCount)
-        form.setCaption(Words[17]);
+        form.setCaption(Words[word::kAnsweredTitle]);
     if (pn == *ProblemCount)
-        form.setCaption(Words[21]);
+        form.setCaption(Words[word::kLastAnsweredTitle]);
     AllocationSlider.setVisible(false);
     for (ui::Label* label : {&AllocationOne, &AllocationTwoOne, &AllocationTwoTwo, &MoneyOne,
                              &MoneyTwoOne, &MoneyTwoTwo, &SummaryOne, &SummaryTwo})
@@ -31,8 +33,8 @@ void Experiment::StageFive() {
 void Experiment::StageSix() {
     WriteResults();
     KeyArmed = 1;
-    form.setCaption(Words[20]);
-    Continue.setCaption(Words[3]);
+    form.setCaption(Words[word::kResultsWrittenTitle]);
+    Continue.setCaption(Words[word::kWaitForExperimenter]);
     Continue.setEnabled(true);
 }
 

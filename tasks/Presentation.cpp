@@ -2,6 +2,7 @@
 #include "core/Experiment.h"
 
 #include "base/Numbers.h"
+#include "core/Words.h"
 
 namespace tovask {
 
@@ -69,12 +70,13 @@ void Experiment::ShowBars(double unitsOne, double unitsTwo, double moneyOne, dou
 void Experiment::ShowBarTexts(const std::string& unitsOne, const std::string& unitsTwo,
                               const std::string& moneyOne, const std::string& moneyTwo) {
     const bool pair = isPairType(pt[pn]);
-    AllocationOne.setCaption(unitsOne + Words[5] + NameOne);
-    AllocationTwoOne.setCaption(pair ? Words[19] + NameTwoOne : " ");
-    AllocationTwoTwo.setCaption(unitsTwo + Words[5] + NameTwoTwo);
-    MoneyOne.setCaption(Words[6] + moneyOne + Words[27] + NameOne);
-    MoneyTwoOne.setCaption(pair ? Words[19] + NameTwoOne : "");
-    MoneyTwoTwo.setCaption(Words[6] + moneyTwo + Words[27] + NameTwoTwo);
+    AllocationOne.setCaption(unitsOne + Words[word::kUnitsTo] + NameOne);
+    AllocationTwoOne.setCaption(pair ? Words[word::kPairJoin] + NameTwoOne : " ");
+    AllocationTwoTwo.setCaption(unitsTwo + Words[word::kUnitsTo] + NameTwoTwo);
+    MoneyOne.setCaption(Words[word::kMoneyBefore] + moneyOne + Words[word::kMoneyFor] + NameOne);
+    MoneyTwoOne.setCaption(pair ? Words[word::kPairJoin] + NameTwoOne : "");
+    MoneyTwoTwo.setCaption(Words[word::kMoneyBefore] + moneyTwo + Words[word::kMoneyFor] +
+                           NameTwoTwo);
     SummaryOne.setCaption(MoneyOne.caption());
     SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());
 }
@@ -88,24 +90,26 @@ void Experiment::StageThree() {
     inv[pn] = random_.next() <= 0.5f ? 0 : 1;
 
     Instructions.setVisible(true);
-    std::string text = Words[22] + doubleText(a[pn]) + Words[23];
+    std::string text =
+        Words[word::kProblemBeforeAmount] + doubleText(a[pn]) + Words[word::kProblemAfterAmount];
     // One sentence per side: its group, or the two groups of its pair, and the side's rate.
     if (const auto sides = sidesOf(static_cast<int>(pt[pn]))) {
         const auto sentence = [&](int group, int pairGroup) {
             std::string subject = ColourName[group];
             if (pairGroup != group)
-                subject += Words[19] + ColourName[pairGroup];
-            text += Words[24] + subject + Words[25] + singleText(e[group][pn]) + ".";
+                subject += Words[word::kPairJoin] + ColourName[pairGroup];
+            text += Words[word::kRateSentenceStart] + subject +
+                    Words[word::kRateSentenceBeforeRate] + singleText(e[group][pn]) + ".";
         };
         sentence(sides->one, sides->one);
         sentence(sides->two[0], sides->two[1]);
     }
-    Instructions.setCaption(text + Words[26]);
-    form.setCaption(Words[11] + std::to_string(pn) + ".");
+    Instructions.setCaption(text + Words[word::kProblemInstructionsEnd]);
+    form.setCaption(Words[word::kProblemTitleBeforeNumber] + std::to_string(pn) + ".");
 
     WaitTimer.setEnabled(true);
     WaitLeft = waitLeft;
-    Continue.setCaption(Words[15]);
+    Continue.setCaption(Words[word::kProblemShownButton]);
     Continue.setEnabled(false);
 
     // Setting the value raises the change handling at once when the slider was elsewhere; it

@@ -2,6 +2,7 @@
 #include "core/Experiment.h"
 
 #include "base/Numbers.h"
+#include "core/Words.h"
 
 namespace tovask {
 
@@ -34,19 +35,20 @@ void Experiment::AllocationSlider_Change() {
     const double W1 = q1 * BarLength * k / MaxAmount;
     AllocationOne.setLeftAndWidth(leftOf(oneLeft, W1), W1);
     ApplyFontRule(AllocationOne, AllocationOne.width());
-    AllocationOne.setCaption(FormatAmountRounded(q1 * k) + Words[5] + NameOne);
+    AllocationOne.setCaption(FormatAmountRounded(q1 * k) + Words[word::kUnitsTo] + NameOne);
 
     const double W2 = q2 * BarLength * k / MaxAmount;
     AllocationTwoOne.setLeftAndWidth(leftOf(!oneLeft, stored(W2)), W2);
     AllocationTwoTwo.setLeftAndWidth(leftOf(!oneLeft, stored(W2)), W2);
     ApplyFontRule(AllocationTwoTwo, AllocationTwoTwo.width());
     ApplyFontRule(AllocationTwoOne, AllocationTwoTwo.width());
-    AllocationTwoTwo.setCaption(FormatAmountRounded(q2 * k) + Words[5] + NameTwoTwo);
+    AllocationTwoTwo.setCaption(FormatAmountRounded(q2 * k) + Words[word::kUnitsTo] + NameTwoTwo);
 
     const double WM1 = q1 * rateOne * BarLength * k / MaxAmount;
     MoneyOne.setLeftAndWidth(leftOf(oneLeft, WM1), WM1);
     ApplyFontRule(MoneyOne, MoneyOne.width());
-    MoneyOne.setCaption(Words[6] + FormatAmountRounded(q1 * k * rateOne) + Words[27] + NameOne);
+    MoneyOne.setCaption(Words[word::kMoneyBefore] + FormatAmountRounded(q1 * k * rateOne) +
+                        Words[word::kMoneyFor] + NameOne);
     SummaryOne.setCaption(MoneyOne.caption());
 
     const double WM2 = q2 * rateTwo * BarLength * k / MaxAmount;
@@ -54,8 +56,8 @@ void Experiment::AllocationSlider_Change() {
     ApplyFontRule(MoneyTwoOne, MoneyTwoOne.width());
     MoneyTwoTwo.setLeftAndWidth(leftOf(!oneLeft, stored(WM2)), WM2);
     ApplyFontRule(MoneyTwoTwo, MoneyTwoTwo.width());
-    MoneyTwoTwo.setCaption(Words[6] + FormatAmountRounded(q2 * k * rateTwo) + Words[27] +
-                           NameTwoTwo);
+    MoneyTwoTwo.setCaption(Words[word::kMoneyBefore] + FormatAmountRounded(q2 * k * rateTwo) +
+                           Words[word::kMoneyFor] + NameTwoTwo);
     SummaryTwo.setCaption(MoneyTwoTwo.caption() + MoneyTwoOne.caption());
 
     all[pn] = q1 * k;

@@ -23,11 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string brokenFile(const std::string& name) {
-    return readFileBytes(fs::path(TOVASK_BROKEN_DATA) / name, "broken file");
+    return readFileBytes(fs::path(TOVASK_BROKEN_DATA) / name, reading::kDataFile);
 }
 
 std::string bundledFile(const std::string& name) {
-    return readFileBytes(fs::path(TOVASK_SOURCE_DATA) / name, "bundled file");
+    return readFileBytes(fs::path(TOVASK_SOURCE_DATA) / name, reading::kDataFile);
 }
 
 // The checker reports every fault a subject would meet as an error, but the program reads with
@@ -104,17 +104,38 @@ TEST(DataCheck, AWordFileWithErrorsIsNotComparedSinceItsCountIsInDoubt) {
     EXPECT_NE(files[1].findings[0].message.find("38 texts"), std::string::npos);
 }
 
+// A folder or a link loop where the program reads a file is listed, so that reading it reports
+// it; a link loop of another name gets a warning, and stops nothing.
 TEST(DataCheck, ByDefaultEveryWordFileAndProblemFileOfTheFolderInNameOrder) {
     test::TestServices services;
+    const fs::path data = services.programFolder() / "data";
     for (const char* name : {"italian.wds", "inp02.001", "english.wds", "inp01.001", "out01.001",
                              "out01.001.log", "logo.png", "notes.txt"})
         services.writeData(name, "1\r\n");
-    fs::create_directory(services.programFolder() / "data" / "inp-old");
+    fs::create_directory(data / "inp-old");
+    fs::create_directory(data / "inp03.001");
+    std::error_code error;
+    fs::create_symlink("inp04.001", data / "inp04.001", error); // a loop
+    fs::create_symlink("loop", data / "loop", error);
+#ifndef _WIN32
+    ASSERT_FALSE(error);
+#endif
+    const DataFolder found = dataFolder(data);
     std::vector<std::string> names;
-    for (const fs::path& file : dataFiles(services.programFolder() / "data"))
+    for (const fs::path& file : found.files)
         names.push_back(file.filename().string());
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"english.wds", "inp01.001", "inp02.001", "italian.wds"}));
+    std::vector<std::string> expected{"english.wds", "inp01.001", "inp02.001",
+                                      "inp03.001",   "inp04.001", "italian.wds"};
+    if (error) // no symbolic links on this platform (Wine)
+        std::erase(expected, "inp04.001");
+    EXPECT_EQ(names, expected);
+    ASSERT_EQ(found.brokenLinks.size(), error ? 0u : 1u);
+    if (!error) {
+        EXPECT_EQ(
+            format(found.brokenLinks[0].findings.at(0))
+                .rfind((data / "loop").string() + ": warning: a link that leads to no file (", 0),
+            0u);
+    }
 }
 
 // A data folder where a run could create neither its log nor its lock is an error, found

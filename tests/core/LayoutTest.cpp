@@ -29,7 +29,7 @@ protected:
     Experiment& x = run.x;
 };
 
-TEST_F(AfterLoad, ScaledControlsStandAtTheirPlaces) {
+TEST_F(AfterLoad, ControlsStandAtTheirPlaces) {
     ExpectPlaces(x, {
                         // The parameter frame, and the playing-out frame centred over it.
                         {"Parameters", 8125, 1500, 2750, 6015},
@@ -47,19 +47,7 @@ TEST_F(AfterLoad, ScaledControlsStandAtTheirPlaces) {
                         {"Instructions", 1000, 500, 17500, 6000},
                         {"SummaryOne", 2880, 8600, 6250, 500},
                         {"SummaryTwo", 4320, 8600, 6250, 500},
-                    });
-    EXPECT_FLOAT_EQ(x.PlayingOutFrame.width() - x.Parameters.width(), 625);
-    EXPECT_FLOAT_EQ(x.Parameters.left() - x.PlayingOutFrame.left(), 312.5);
-    // The slider's middle lies on the centre line of the bars.
-    EXPECT_FLOAT_EQ(x.AllocationSlider.left() + x.AllocationSlider.width() / 2, kCentre);
-    EXPECT_DOUBLE_EQ(x.BarCentre, kCentre);
-    EXPECT_DOUBLE_EQ(x.BarLength, kBarLength);
-    EXPECT_DOUBLE_EQ(Experiment::kBarCentre, x.BarCentre);
-    EXPECT_DOUBLE_EQ(Experiment::kBarLength, x.BarLength);
-}
-
-TEST_F(AfterLoad, UnscaledControlsKeepTheirDesignPlaces) {
-    ExpectPlaces(x, {
+                        // The controls the load does not move keep their designed places.
                         {"TARVlogo", 4080, 7800, 7455, 2415},
                         {"TaskFrame", 120, 360, 2400, 855},
                         {"TaskNumber", 120, 240, 2200, 420},
@@ -79,6 +67,14 @@ TEST_F(AfterLoad, UnscaledControlsKeepTheirDesignPlaces) {
                     });
     EXPECT_FLOAT_EQ(x.form.width(), 18135);
     EXPECT_FLOAT_EQ(x.form.height(), 10845);
+    EXPECT_FLOAT_EQ(x.PlayingOutFrame.width() - x.Parameters.width(), 625);
+    EXPECT_FLOAT_EQ(x.Parameters.left() - x.PlayingOutFrame.left(), 312.5);
+    // The slider's middle lies on the centre line of the bars.
+    EXPECT_FLOAT_EQ(x.AllocationSlider.left() + x.AllocationSlider.width() / 2, kCentre);
+    EXPECT_DOUBLE_EQ(x.BarCentre, kCentre);
+    EXPECT_DOUBLE_EQ(x.BarLength, kBarLength);
+    EXPECT_DOUBLE_EQ(Experiment::kBarCentre, x.BarCentre);
+    EXPECT_DOUBLE_EQ(Experiment::kBarLength, x.BarLength);
 }
 
 TEST_F(AfterLoad, ShowsTheParameterScreen) {

@@ -2,6 +2,7 @@
 // written loses an answer.
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "files/OperatingSystem.h"
 #include "files/RunLog.h"
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/LogSupport.h"
@@ -15,6 +16,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -290,6 +293,60 @@ TEST(UnwritableResults, AFileSizeLimitIsShownTheAnswersAreLoggedAndTheNextClickW
     EXPECT_EQ(eventsOf<logread::ResultsWritten>(r.run.log()).size(), 1u);
 }
 #endif
+
+// The system's file system, but forcing a folder onto the disk fails with the error set.
+class FolderSyncFails : public ForwardingFileSystem {
+public:
+    void syncFolder(const fs::path& folder) override {
+        if (!error)
+            return ForwardingFileSystem::syncFolder(folder);
+        throw std::system_error(std::make_error_code(*error));
+    }
+    std::optional<std::errc> error;
+};
+
+TEST(FolderSync, AFileSystemWithoutItIsNotedOnceAndAnInputOutputErrorFailsTheWrite) {
+    FolderSyncFails folders;
+    const os::FileSystemReplacement replaced(folders);
+    const std::string failed = std::make_error_code(std::errc::io_error).message();
+    {
+        SCOPED_TRACE("a network share that cannot force a folder at all");
+        folders.error = std::errc::invalid_argument;
+        LoggedRun run(2);
+        run.toResults();
+        EXPECT_TRUE(run.services.messages.empty());
+        const auto noted = eventsOf<logread::Other>(run.log());
+        ASSERT_EQ(noted.size(), 1u);
+        EXPECT_EQ(noted[0].as<logread::Other>()->event, logged::kFolderSyncUnsupported);
+        EXPECT_EQ(noted[0].as<logread::Other>()->value,
+                  std::make_error_code(std::errc::invalid_argument).message());
+        EXPECT_EQ(eventsOf<logread::ResultsWritten>(run.log()).size(), 1u);
+    }
+    {
+        SCOPED_TRACE("a disk that fails at the start");
+        folders.error = std::errc::io_error;
+        LoggedRun run(2);
+        run.click();
+        EXPECT_EQ(run.x.Stage, 0);
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        EXPECT_TRUE(contains(run.services.messages[0].second, "cannot create the run log"));
+        EXPECT_TRUE(contains(run.services.messages[0].second, failed));
+    }
+    {
+        SCOPED_TRACE("a disk that fails at the results");
+        folders.error.reset();
+        LoggedRun run(2);
+        run.startToFirstProblem();
+        run.answer({});
+        run.answer({});
+        folders.error = std::errc::io_error;
+        run.click();
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        EXPECT_TRUE(contains(run.services.messages[0].second, "out01.001: " + failed));
+        EXPECT_EQ(run.x.Stage, 6);
+        EXPECT_EQ(run.x.KeyArmed, 0);
+    }
+}
 
 #ifndef _WIN32 // a read-only folder flag does not stop writes on Windows
 TEST(UnwritableResults, AReadOnlyFolderIsShownLoggedAndTheNextClickWrites) {

@@ -1,11 +1,16 @@
 // The click that leaves the parameter screen, and the clicks of stages 1, 11 and 2.
 #include "base/Failure.h"
+#include "files/OperatingSystem.h"
+#include "files/TextFile.h"
 #include "tests/support/Run.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace tovask::test {
 namespace {
@@ -59,6 +64,19 @@ TEST(StageZero, TheDataFileTextChoosesTheProblemFile) {
     run.click();
     ASSERT_EQ(run.x.Stage, 1);
     EXPECT_EQ(run.x.TaskNumber.items().size(), 5u);
+}
+
+// The typed text is UTF-8; the files are named by it on every system, whatever its code page.
+TEST(StageZero, ANonAsciiDataFileTextNamesTheFilesAsTyped) {
+    Session run(kTwoProblems);
+    const std::string text = "\xC5\x81\xC3\xB3"
+                             "d\xC5\xBA"; // "Łódź"
+    const std::filesystem::path data = run.services.programFolder() / "data";
+    std::filesystem::copy_file(data / "inp01.001", data / os::pathFromUtf8("inp" + text + ".001"));
+    run.x.InputDataFile.setText(text);
+    run.click();
+    ASSERT_EQ(run.x.Stage, 1) << ::testing::PrintToString(run.messageTexts());
+    EXPECT_TRUE(std::filesystem::exists(data / os::pathFromUtf8("out" + text + ".001.log")));
 }
 
 TEST(StageZero, ItalianReadsItalianWordsAndTheSameProblemFile) {
@@ -175,7 +193,13 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
     const auto dataFile = [](const std::string& text) {
         return [text](Session& run) { run.x.InputDataFile.setText(text); };
     };
-    const std::vector<Case> cases{
+    const auto folder = [](const std::string& name) {
+        return [name](Session& run) {
+            RemoveData(run, name);
+            std::filesystem::create_directory(run.services.programFolder() / "data" / name);
+        };
+    };
+    std::vector<Case> cases{
         {"missing word file",
          [](Session& run) { RemoveData(run, "english.wds"); },
          {"english.wds"}},
@@ -226,7 +250,40 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
         {"data file text leaving data", dataFile("../01"), {"\"../01\""}},
         {"data file text with a folder", dataFile("sub/01"), {"\"sub/01\""}},
         {"data file text with a wildcard", dataFile("0?1"), {"\"0?1\""}},
+        {"a rate beyond single precision",
+         problems("1\r\n1,14,11,10,1,1e39,1\r\n"),
+         {"inp01.001:2:6: \"1e39\" is beyond the largest single-precision number"}},
+        {"a word file saved as UTF-16 without its mark",
+         words(std::string("4\0000\0\r\0\n\0", 8)),
+         {"english.wds:1: the file holds a NUL byte", "save it as UTF-8 or ANSI"}},
+        {"a folder for the word file", folder("english.wds"), {"english.wds: it is a folder"}},
+        {"a folder for the problem file", folder("inp01.001"), {"inp01.001: it is a folder"}},
+        {"a folder for the lock", folder("lock-out01.001"), {"lock-out01.001: it is a folder"}},
+        {"a problem file of more than 1 MiB",
+         [](Session& run) {
+             std::filesystem::resize_file(run.services.programFolder() / "data" / "inp01.001",
+                                          reading::kProblemFile.maxBytes + 1);
+         },
+         {"inp01.001", "it holds 1048577 bytes"}},
     };
+#ifndef _WIN32
+    cases.push_back(
+        {"a FIFO for the problem file",
+         [](Session& run) {
+             RemoveData(run, "inp01.001");
+             ASSERT_EQ(
+                 ::mkfifo((run.services.programFolder() / "data" / "inp01.001").c_str(), 0644), 0);
+         },
+         {"inp01.001: it is not a regular file but a FIFO"}});
+    // A link planted where the lock goes is never written through, and never taken for no lock.
+    cases.push_back({"a link that leads nowhere for the lock",
+                     [](Session& run) {
+                         std::filesystem::create_symlink(run.services.programFolder() / "nowhere",
+                                                         run.services.programFolder() / "data" /
+                                                             "lock-out01.001");
+                     },
+                     {"in use by another run (cannot open the lock file", "lock-out01.001"}});
+#endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Session run(kTwoProblems);
@@ -246,6 +303,8 @@ TEST(StageZero, RefusedStartLeavesTheParameterScreenAndARetryWorks) {
         EXPECT_TRUE(run.x.TaskNumber.items().empty());
 
         // Corrected: the good files and parameters again.
+        for (const char* name : {"english.wds", "inp01.001", "lock-out01.001"})
+            RemoveData(run, name);
         run.services.writeNumberedWords();
         run.services.writeData("inp01.001", problemFile(kTwoProblems));
         run.x.ReadTimeInput.setText("1");

@@ -208,6 +208,18 @@ TEST(ProblemFile, RefusesBadContentNamingFileLineItemAndText) {
              "inp01.001:2:4: the amount 40000 of problem 1 is above 32767"},
             {"amount rounding to 32768", "2\r\n1,14,11,10,1,0.5,2\r\n2,3,21,32767.5,1,1,1\r\n",
              "inp01.001:3:4: the amount 32767.5 of problem 2 is above 32767"},
+            // A rate is held in single precision: beyond it, the subject would see "EUR inf".
+            {"rate beyond single precision", "1\r\n1,14,11,10,1,1e39,2\r\n",
+             "inp01.001:2:6: \"1e39\" is beyond the largest single-precision number, about "
+             "3.4e38 (second rate of problem 1)"},
+            {"negative rate beyond single precision", "1\r\n1,14,11,10,1,0.5,-4e38\r\n",
+             "inp01.001:2:7: \"-4e38\" is beyond the largest single-precision number, about "
+             "3.4e38 (third rate of problem 1)"},
+            {"number beyond double precision", "1\r\n1,1e999,11,10,1,0.5,2\r\n",
+             "inp01.001:2:2: \"1e999\" is not a number (orig of problem 1)"},
+            {"a NUL byte", std::string("1\r\n1,14,11,1\0,1,0.5,2\r\n", 22),
+             "inp01.001:2: the file holds a NUL byte, so it was most likely saved as UTF-16: save "
+             "it as UTF-8 or ANSI"},
         },
         errorOf);
 }

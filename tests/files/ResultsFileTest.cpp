@@ -1,6 +1,8 @@
 // The results file lines and the names of the data files.
 #include "files/ResultsFile.h"
 
+#include "files/OperatingSystem.h"
+
 #include "tests/files/FileTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -158,7 +160,19 @@ TEST(ResultsFile, RefusesWhatTheProgramDoesNotWriteNamingLineAndField) {
          "f:3:1: \"1\" follows problem 1: the problem numbers must rise (pn)"},
         {header + "1 14 11 10 1 0.5 2 0 1 5\r\r\n", "f:2: the line holds a CR before its end"},
         {header + "1 14 11 10 1 0.5 2 0 1 \x01\r\n",
-         "f:2:10: \"?\" is not a number as the program writes it (all(pn))"},
+         "f:2:10: \"\\x01\" is not a number as the program writes it (all(pn))"},
+        // An answer the slider cannot give.
+        {header + "1 14 11 10 1 0.5 2 0 1 99999\r\n",
+         "f:2:10: \"99999\" is not between 0 and a(pn), 10 (all(pn))"},
+        {header + "1 14 11 10 1 0.5 2 0 1 -0.5\r\n",
+         "f:2:10: \"-0.5\" is not between 0 and a(pn), 10 (all(pn))"},
+        {header + "1 14 11 -4 1 0.5 2 0 1 -5\r\n",
+         "f:2:10: \"-5\" is not between 0 and a(pn), -4 (all(pn))"},
+        // A field of a hundred thousand characters is cut in the message.
+        {header + "1 14 11 10 1 0.5 2 0 1 " + std::string(100000, '9') + "\r\n",
+         "f:2:10: \"" + std::string(100, '9') +
+             "\xE2\x80\xA6\" (cut: 100000 characters in all) is not a number as the program "
+             "writes it (all(pn))"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(failureOf([&] { parseResultsFile(c.text, "f"); }), c.message)
@@ -190,7 +204,8 @@ TEST(DataFilePath, JoinsPrefixDataFileTextAndSubjectSuffix) {
         {"inp", "caff\xC3\xA8", "1", "inpcaff\xC3\xA8.001"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(dataFilePath(folder, c.prefix, c.dataFile, c.subject), folder / "data" / c.name)
+        EXPECT_EQ(dataFilePath(folder, c.prefix, c.dataFile, c.subject),
+                  folder / "data" / os::pathFromUtf8(c.name))
             << c.name;
 }
 
@@ -227,11 +242,11 @@ TEST(CheckDataFileName, RefusesTextsThatCannotBePartOfAFileName) {
         {"a>", "a file name cannot hold the character \">\"", ""},
         {"a|b", "a file name cannot hold the character \"|\"", ""},
         {"a\"b", "a file name cannot hold the character \"\"\"", ""},
-        // Control characters are shown as "?", so the message is neither cut nor broken.
-        {"a\tb", "a file name cannot hold the character with code 9", "a?b"},
-        {"a\r\n", "a file name cannot hold the character with code 13", "a??"},
-        {std::string("a\0b", 3), "a file name cannot hold the character with code 0", "a?b"},
-        {"a\x7F", "a file name cannot hold the character with code 127", "a?"},
+        // Control characters are escaped, so the message is neither cut nor broken.
+        {"a\tb", "a file name cannot hold the character with code 9", "a\\tb"},
+        {"a\r\n", "a file name cannot hold the character with code 13", "a\\r\\n"},
+        {std::string("a\0b", 3), "a file name cannot hold the character with code 0", "a\\x00b"},
+        {"a\x7F", "a file name cannot hold the character with code 127", "a\\x7F"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(failureOf([&] { checkDataFileName(c.text); }),

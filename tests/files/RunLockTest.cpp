@@ -154,10 +154,10 @@ TEST(RunLock, IsHeldFromTheStartToTheEndOfTheRunOrTheClosedWindow) {
 // The system's file system, but a lock file cannot be created: no space left.
 class NoRoomForLocks : public ForwardingFileSystem {
 public:
-    Handle create(const fs::path& path, Creation creation) override {
+    Handle create(const fs::path& path) override {
         if (path.filename().string().starts_with("lock-"))
             throw std::system_error(ENOSPC, std::generic_category());
-        return ForwardingFileSystem::create(path, creation);
+        return ForwardingFileSystem::create(path);
     }
 };
 
@@ -175,6 +175,45 @@ TEST(RunLock, ALockThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
         << message;
     EXPECT_TRUE(contains(message, "The run goes on")) << message;
     EXPECT_TRUE(fs::exists(run.services.programFolder() / "data" / "out01.001.log"));
+}
+
+// The system's file system, but a lock file cannot be removed: no right to.
+class LocksStay : public ForwardingFileSystem {
+public:
+    void remove(const fs::path& path) override {
+        if (path.filename().string().starts_with("lock-"))
+            throw std::system_error(EACCES, std::generic_category());
+        ForwardingFileSystem::remove(path);
+    }
+};
+
+TEST(RunLock, ALockThatCannotBeRemovedAtTheEndIsSaid) {
+    for (const bool closed : {false, true}) {
+        SCOPED_TRACE(closed ? "the window closed" : "the playing out");
+        LocksStay stay;
+        const os::FileSystemReplacement replaced(stay);
+        Session run(kOneProblem);
+        run.click();
+        if (closed) {
+            run.x.WindowClosed();
+        } else {
+            run.answerAll();
+            run.click(); // the results
+            run.key(kCtrlC);
+            run.click();
+            run.x.TaskNumber.setText("1");
+            run.click();
+            ASSERT_EQ(run.x.Stage, 9);
+        }
+        ASSERT_EQ(run.services.messages.size(), 1u);
+        EXPECT_EQ(run.services.messages[0].second,
+                  "The run has ended, but its lock file " +
+                      (run.services.programFolder() / "data" / "lock-out01.001").string() +
+                      " could not be removed (" +
+                      std::make_error_code(std::errc::permission_denied).message() +
+                      "). Delete it: until then a run of the same input data file on another PC "
+                      "is refused.");
+    }
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "files/TextFile.h"
 
 #include "base/Text.h"
+#include "files/OperatingSystem.h"
+#include "files/RunLog.h"
 
 #include "tests/files/FileTestSupport.h"
 #include "tests/support/TestServices.h"
@@ -11,12 +13,22 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace tovask {
 namespace {
@@ -96,11 +108,72 @@ TEST(IsValidUtf8, AcceptsOnlyWellFormedSequences) {
 TEST(ReadFileBytes, ReturnsTheBytesOrNamesTheMissingFile) {
     test::TestServices services;
     services.writeData("x.bin", std::string("a\0b\r\n", 5));
-    EXPECT_EQ(readFileBytes(services.programFolder() / "data" / "x.bin", "word file"),
+    EXPECT_EQ(readFileBytes(services.programFolder() / "data" / "x.bin", reading::kWordFile),
               std::string("a\0b\r\n", 5));
     const fs::path missing = services.programFolder() / "data" / "none.wds";
-    const std::string message = failureOf([&] { readFileBytes(missing, "word file"); });
+    const std::string message = failureOf([&] { readFileBytes(missing, reading::kWordFile); });
     EXPECT_EQ(message.rfind("cannot open the word file " + missing.string(), 0), 0u) << message;
+}
+
+#ifndef _WIN32
+// Reads a FIFO that nothing writes to. A reader that waited on it would hang the test, so a
+// writer that closes at once frees it after a few seconds, and the test fails.
+std::string refusalOfAFifo(const fs::path& fifo) {
+    std::atomic<bool> done = false;
+    std::atomic<bool> freed = false;
+    std::thread watchdog([&] {
+        for (int waited = 0; waited < 500 && !done; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (const int fd = done ? -1 : ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) {
+            freed = true;
+            ::close(fd);
+        }
+    });
+    const std::string message = failureOf([&] { readFileBytes(fifo, reading::kWordFile); });
+    done = true;
+    watchdog.join();
+    EXPECT_FALSE(freed) << "the reader waited on the FIFO";
+    return message;
+}
+#endif
+
+TEST(ReadFileBytes, TakesOnlyARegularFileOfBoundedSize) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> make;
+        std::string refusal; // what the message says after "<the file>: "
+    };
+    std::vector<Case> cases{
+        {"a folder", [](const fs::path& at) { fs::create_directory(at); }, "it is a folder"},
+        {"one byte beyond the bound",
+         [](const fs::path& at) {
+             std::ofstream(at, std::ios::binary).put('4');
+             fs::resize_file(at, reading::kWordFile.maxBytes + 1);
+         },
+         "it holds 1048577 bytes, more than a word file can (1048576 bytes); is it the right "
+         "file?"},
+    };
+#ifndef _WIN32
+    cases.push_back({"a link to a device",
+                     [](const fs::path& at) { fs::create_symlink("/dev/zero", at); },
+                     "it is not a regular file but a device"});
+    cases.push_back({"a FIFO", [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); },
+                     "it is not a regular file but a FIFO (a named pipe)"});
+#endif
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TestServices services;
+        const fs::path path = services.programFolder() / "data" / "english.wds";
+        c.make(path);
+#ifndef _WIN32
+        const std::string message =
+            fs::is_fifo(path) ? refusalOfAFifo(path)
+                              : failureOf([&] { readFileBytes(path, reading::kWordFile); });
+#else
+        const std::string message = failureOf([&] { readFileBytes(path, reading::kWordFile); });
+#endif
+        EXPECT_EQ(message, "cannot read the word file " + path.string() + ": " + c.refusal);
+    }
 }
 
 // ---- Writing -----------------------------------------------------------------------------
@@ -154,6 +227,98 @@ TEST(WriteFileAtomically, RemovesTheTemporaryFileWhenTheRenameFails) {
     EXPECT_EQ(message.rfind("cannot write " + path.string() + ": ", 0), 0u) << message;
     EXPECT_EQ(namesIn(data), std::set<std::string>{"out01.001"});
     EXPECT_TRUE(fs::is_directory(path));
+}
+
+// ---- Never through a link ----------------------------------------------------------------
+
+// What a member of the data folder's group could put at a name the program is about to create,
+// to make it write into a file outside the folder. False where the platform cannot make it
+// (Wine may have no symbolic links).
+struct Planted {
+    const char* what;
+    bool (*plant)(const fs::path& outside, const fs::path& at);
+};
+
+const Planted kPlanted[] = {
+    {"a symbolic link",
+     [](const fs::path& outside, const fs::path& at) {
+         std::error_code error;
+         fs::create_symlink(outside, at, error);
+         return !error;
+     }},
+    {"a symbolic link to a file not there yet",
+     [](const fs::path& outside, const fs::path& at) {
+         std::error_code error;
+         fs::create_symlink(outside.parent_path() / "not-there-yet", at, error);
+         return !error;
+     }},
+    {"a hard link",
+     [](const fs::path& outside, const fs::path& at) {
+         std::error_code error;
+         fs::create_hard_link(outside, at, error);
+         return !error;
+     }},
+};
+
+// Plants each kind of link at `name` in a fresh data folder, lets `write` do its work, and
+// checks that the file outside stayed as it was and that nothing was created where the
+// dangling link leads.
+void forEachPlantedLink(const std::string& name,
+                        const std::function<void(const fs::path& data)>& write) {
+    for (const Planted& planted : kPlanted) {
+        SCOPED_TRACE(std::string(planted.what) + " at " + name);
+        test::TestServices services;
+        const fs::path outside = services.programFolder() / "outside.txt";
+        std::ofstream(outside, std::ios::binary) << "precious";
+        if (!planted.plant(outside, services.programFolder() / "data" / name)) {
+#ifndef _WIN32
+            ADD_FAILURE() << "cannot make the link";
+#endif
+            continue;
+        }
+        write(services.programFolder() / "data");
+        EXPECT_EQ(readBytes(outside), "precious");
+        EXPECT_FALSE(fs::exists(services.programFolder() / "not-there-yet"));
+    }
+}
+
+// A file the program has just written: a new regular file of its own, no link to another.
+void expectOwnFile(const fs::path& path) {
+    std::error_code error;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path, error))) << path;
+    EXPECT_EQ(fs::hard_link_count(path, error), 1u) << path;
+}
+
+TEST(NoWriteThroughALink, ANewFileIsNeverCreatedWhereSomethingHasTheName) {
+    forEachPlantedLink("lock-out01.001", [](const fs::path& data) {
+        EXPECT_THROW(os::fileSystem().create(data / "lock-out01.001"), std::system_error);
+        EXPECT_NE(firstFreeName(data / "lock-out01.001"), data / "lock-out01.001");
+    });
+}
+
+TEST(NoWriteThroughALink, TheResultsAndTheRunLogAreNewFilesOfTheirOwn) {
+    forEachPlantedLink("out01.001.tmp", [](const fs::path& data) {
+        writeFileAtomically(data / "out01.001", "results\r\n");
+        EXPECT_EQ(readBytes(data / "out01.001"), "results\r\n");
+        expectOwnFile(data / "out01.001");
+    });
+    forEachPlantedLink("out01.001.log", [](const fs::path& data) {
+        { const RunLog log(data / "out01.001.log", systemLogClock()); }
+        EXPECT_EQ(readBytes(data / "out01.001.log").rfind(RunLog::kHeader, 0), 0u);
+        expectOwnFile(data / "out01.001.log");
+    });
+}
+
+TEST(WriteFileAtomically, AFolderInPlaceOfTheTemporaryFileIsNamed) {
+    test::TestServices services;
+    const fs::path path = services.programFolder() / "data" / "out01.001";
+    fs::create_directory(services.programFolder() / "data" / "out01.001.tmp");
+    const std::string message = failureOf([&] { writeFileAtomically(path, "x\r\n"); });
+    EXPECT_EQ(message.rfind("cannot write " + path.string() + ": its temporary file " +
+                                path.string() + ".tmp is in the way and cannot be removed (",
+                            0),
+              0u)
+        << message;
 }
 
 // ---- Keeping an earlier file -------------------------------------------------------------

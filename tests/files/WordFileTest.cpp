@@ -130,6 +130,14 @@ TEST(WordFile, RefusesABadCountOrAShortFile) {
              "words.wds:2:3: the file ends after 2 of the 3 texts it announces"},
             {"unbalanced quote", "2\r\n\"one\"\r\n\"two\r\n",
              "words.wds:3:1: unbalanced quote: the text \"two has no closing quote on its line"},
+            {"saved as UTF-16 without its byte-order mark", std::string("1\0\r\0\n\0", 6),
+             "words.wds:1: the file holds a NUL byte, so it was most likely saved as UTF-16: save "
+             "it as UTF-8 or ANSI"},
+            {"a NUL byte on line 3", std::string("2\r\n\"one\"\r\n\"t\0o\"\r\n", 16),
+             "words.wds:3: the file holds a NUL byte, so it was most likely saved as UTF-16: save "
+             "it as UTF-8 or ANSI"},
+            {"a control character", "4\x1B[2J\r\n",
+             "words.wds:1:1: \"4\\x1B[2J\" is not a number (the number of texts)"},
         },
         errorOf);
 }
@@ -141,8 +149,38 @@ TEST(WordFile, DecodesWindows1252AndUtf8Alike) {
                          {"UTF-8 with byte-order mark",
                           "\xEF\xBB\xBF"
                           "1\r\n\"caff\xC3\xA8 pi\xC3\xB9\"\r\n",
-                          utf8Words}},
+                          utf8Words},
+                         // Windows Notepad's "Unicode" and "Unicode big endian".
+                         {"UTF-16 little-endian with byte-order mark",
+                          std::string("\xFF\xFE"
+                                      "1\0\r\0\n\0\"\0c\0a\0f\0f\0\xE8\0 \0p\0i\0\xF9\0\"\0",
+                                      30),
+                          utf8Words},
+                         {"UTF-16 big-endian with byte-order mark",
+                          std::string("\xFE\xFF"
+                                      "\0001\0\r\0\n\0\"\0c\0a\0f\0f\0\xE8\0 \0p\0i\0\xF9\0\"",
+                                      30),
+                          utf8Words},
+                         {"UTF-16 surrogate pair, a lone surrogate and an odd last byte",
+                          std::string("\xFF\xFE"
+                                      "1\0\r\0\n\0\"\0=\xD8\x00\xDE\x00\xD8\"\0\r\0\n\0x",
+                                      23),
+                          "\xF0\x9F\x98\x80\xEF\xBF\xBD"}},
                         [](const std::string& bytes) { return parse(bytes).words[1]; });
+}
+
+// A file read as Windows-1252 because one line is not UTF-8: a line that is UTF-8 in it would
+// reach the subject garbled.
+TEST(WordFile, WarnsAboutAUtf8LineInAFileReadAsWindows1252) {
+    CollectDiagnostics diagnostics;
+    const WordTable table = parseWordFile(
+        "3\r\n\"caff\xE8\"\r\n\"di pi\xC3\xB9, grazie\"\r\n\"ok\"\r\n", "words.wds", diagnostics);
+    EXPECT_TRUE(diagnostics.errors.empty());
+    EXPECT_EQ(diagnostics.warnings.at(0),
+              "words.wds:3: this line is UTF-8, but the file as a whole is not, so it is read as "
+              "Windows-1252 and the subject would see \"pi\xC3\x83\xC2\xB9\" for "
+              "\"pi\xC3\xB9\": save the whole file as UTF-8");
+    EXPECT_EQ(table.words[2], "di pi\xC3\x83\xC2\xB9, grazie");
 }
 
 TEST(WordFile, ReadsFromTheDataFolderOrNamesTheMissingFile) {

@@ -11,9 +11,7 @@ namespace tovask::test {
 
 class ForwardingFileSystem : public os::FileSystem {
 public:
-    Handle create(const std::filesystem::path& path, Creation creation) override {
-        return system_.create(path, creation);
-    }
+    Handle create(const std::filesystem::path& path) override { return system_.create(path); }
     void write(Handle file, std::string_view bytes) override { system_.write(file, bytes); }
     void truncate(Handle file, std::uint64_t size) override { system_.truncate(file, size); }
     void sync(Handle file) override { system_.sync(file); }
@@ -31,7 +29,7 @@ private:
 // No file can be created, as in a folder without the right to write.
 class NoNewFiles : public ForwardingFileSystem {
 public:
-    Handle create(const std::filesystem::path&, Creation) override {
+    Handle create(const std::filesystem::path&) override {
         throw std::system_error(EACCES, std::generic_category());
     }
 };

@@ -11,48 +11,47 @@ namespace tovask::test {
 using Operation = RecordingFileSystem::Operation;
 using Kind = Operation::Kind;
 
-os::FileSystem::Handle RecordingFileSystem::create(const std::filesystem::path& path,
-                                                   Creation creation) {
-    const Handle file = ForwardingFileSystem::create(path, creation);
-    operations.push_back({Kind::Create, file, path.filename().string(), {}, {}, 0, creation});
+os::FileSystem::Handle RecordingFileSystem::create(const std::filesystem::path& path) {
+    const Handle file = ForwardingFileSystem::create(path);
+    operations.push_back({Kind::Create, file, path.filename().string(), {}, {}, 0});
     return file;
 }
 
 void RecordingFileSystem::write(Handle file, std::string_view bytes) {
     ForwardingFileSystem::write(file, bytes);
-    operations.push_back({Kind::Write, file, {}, {}, std::string(bytes), 0, {}});
+    operations.push_back({Kind::Write, file, {}, {}, std::string(bytes), 0});
 }
 
 void RecordingFileSystem::truncate(Handle file, std::uint64_t size) {
     ForwardingFileSystem::truncate(file, size);
-    operations.push_back({Kind::Truncate, file, {}, {}, {}, size, {}});
+    operations.push_back({Kind::Truncate, file, {}, {}, {}, size});
 }
 
 void RecordingFileSystem::sync(Handle file) {
     ForwardingFileSystem::sync(file);
-    operations.push_back({Kind::Sync, file, {}, {}, {}, 0, {}});
+    operations.push_back({Kind::Sync, file, {}, {}, {}, 0});
 }
 
 void RecordingFileSystem::close(Handle file) noexcept {
     ForwardingFileSystem::close(file);
-    operations.push_back({Kind::Close, file, {}, {}, {}, 0, {}});
+    operations.push_back({Kind::Close, file, {}, {}, {}, 0});
 }
 
 void RecordingFileSystem::rename(const std::filesystem::path& from,
                                  const std::filesystem::path& to) {
     ForwardingFileSystem::rename(from, to);
     operations.push_back(
-        {Kind::Rename, 0, from.filename().string(), to.filename().string(), {}, 0, {}});
+        {Kind::Rename, 0, from.filename().string(), to.filename().string(), {}, 0});
 }
 
 void RecordingFileSystem::remove(const std::filesystem::path& path) {
     ForwardingFileSystem::remove(path);
-    operations.push_back({Kind::Remove, 0, path.filename().string(), {}, {}, 0, {}});
+    operations.push_back({Kind::Remove, 0, path.filename().string(), {}, {}, 0});
 }
 
 void RecordingFileSystem::syncFolder(const std::filesystem::path& folder) {
     ForwardingFileSystem::syncFolder(folder);
-    operations.push_back({Kind::SyncFolder, 0, folder.filename().string(), {}, {}, 0, {}});
+    operations.push_back({Kind::SyncFolder, 0, folder.filename().string(), {}, {}, 0});
 }
 
 namespace {
@@ -73,12 +72,7 @@ public:
     void apply(const Operation& op) {
         switch (op.kind) {
         case Kind::Create: {
-            const auto there = names_.find(op.name);
-            if (op.creation == os::FileSystem::Creation::Replace && there != names_.end()) {
-                files_[static_cast<std::size_t>(there->second)].pending.push_back({0, {}});
-                open_[op.file] = there->second;
-                break;
-            }
+            // A file is only ever created under a name that nothing has.
             files_.push_back({{}, {}});
             const int id = static_cast<int>(files_.size()) - 1;
             link({NameChange::Kind::Link, op.name, {}, id});

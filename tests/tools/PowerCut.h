@@ -27,10 +27,9 @@ public:
         std::string to;   // a rename's new name
         std::string bytes;
         std::uint64_t size = 0;
-        Creation creation = Creation::New;
     };
 
-    Handle create(const std::filesystem::path& path, Creation creation) override;
+    Handle create(const std::filesystem::path& path) override;
     void write(Handle file, std::string_view bytes) override;
     void truncate(Handle file, std::uint64_t size) override;
     void sync(Handle file) override;

@@ -2,6 +2,7 @@
 // where the rebuilt file goes.
 #include "base/Failure.h"
 #include "files/RunLog.h"
+#include "tests/support/FailureOf.h"
 #include "tests/support/TestServices.h"
 #include "tools/recover/Recovery.h"
 
@@ -66,6 +67,10 @@ TEST_F(Recover, RefusesWhatIsNoRunLog) {
         std::string::npos);
     EXPECT_NE(refusal(kHeader + kShownOne + kAnsweredOne).find("does not name its problem file"),
               std::string::npos);
+    const fs::path folder = services.programFolder() / "data" / "out02.001.log";
+    fs::create_directory(folder);
+    EXPECT_EQ(test::failureOf([&] { recoverLog(folder); }),
+              "cannot read the run log " + folder.string() + ": it is a folder");
 }
 
 TEST_F(Recover, RefusesALogOfAnotherProblemFile) {
@@ -99,6 +104,26 @@ TEST_F(Recover, LeavesOutWhatCannotBeReadAndSaysSo) {
     EXPECT_NE(recovery.recovered.notes[0].find("line 5"), std::string::npos);
     EXPECT_NE(recovery.recovered.notes[1].find("problem 1 was answered"), std::string::npos);
     EXPECT_NE(recovery.recovered.notes[2].find("ends in part of a line"), std::string::npos);
+}
+
+TEST_F(Recover, AnAnswerTheSliderCannotGiveIsNoAnswer) {
+    const std::string impossible = "\", which the slider cannot give (0 to 10); it was left out";
+    const struct {
+        std::string answer;
+        std::string note;
+    } cases[] = {
+        {"-5", "line 6 of the log gives problem 1 the answer \"-5" + impossible},
+        {"10.5", "line 6 of the log gives problem 1 the answer \"10.5" + impossible},
+        {"nan", "line 6 of the log cannot be read; it was left out"},
+        {"inf", "line 6 of the log cannot be read; it was left out"},
+    };
+    for (const auto& c : cases) {
+        const auto recovery =
+            recoverLog(writeLog(kHeader + kParameters + kShownOne + "t,9,4,problem_answered,1," +
+                                c.answer + ",moves=1\n"));
+        EXPECT_TRUE(recovery.recovered.answered.empty()) << c.answer;
+        EXPECT_EQ(recovery.recovered.notes, std::vector<std::string>{c.note}) << c.answer;
+    }
 }
 
 TEST_F(Recover, NotesAResultsFileTheRunWroteItself) {

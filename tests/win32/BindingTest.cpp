@@ -2,6 +2,7 @@
 // scroll bar's requests, the timers' pace, the texts, and a handler that fails.
 #include "tests/win32/Pump.h"
 #include "ui/Scaling.h"
+#include "ui/win32/Text.h"
 #include "ui/win32/Win32Window.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -206,6 +208,61 @@ TEST(Win32Binding, AnExceptionFromAHandlerEndsTheRunWithACriticalMessageAndExitC
     EXPECT_EQ(status, 1);
     EXPECT_EQ(seen, L"The run has ended: the disk is full");
     EXPECT_TRUE(shown.window.runEnded());
+}
+
+// The subject closes the window: every font the window made goes with it, before the binding
+// itself does.
+TEST(Win32Binding, ClosingTheWindowDeletesItsFonts) {
+    Model model;
+    Shown shown(model);
+    std::vector<HGDIOBJ> fonts;
+    for (const ui::Control* control :
+         {static_cast<ui::Control*>(&model.button), static_cast<ui::Control*>(&model.label)})
+        fonts.push_back(reinterpret_cast<HGDIOBJ>(
+            SendMessageW(shown.window.child(*control), WM_GETFONT, 0, 0)));
+    for (HGDIOBJ font : fonts)
+        ASSERT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT));
+    const HWND hwnd = shown.window.hwnd();
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    test::pump(shown.window, 200ms);
+    EXPECT_FALSE(IsWindow(hwnd));
+    for (HGDIOBJ font : fonts)
+        EXPECT_EQ(GetObjectType(font), 0u);
+}
+
+// Refuses the windows a test names, as a system out of resources would.
+bool refuseChildrenOnly = false;
+LRESULT CALLBACK refuseWindows(int code, WPARAM w, LPARAM l) {
+    if (code == HCBT_CREATEWND &&
+        (!refuseChildrenOnly || (reinterpret_cast<CBT_CREATEWNDW*>(l)->lpcs->style & WS_CHILD)))
+        return 1;
+    return CallNextHookEx(nullptr, code, w, l);
+}
+
+// A window that cannot be made is a failure that says which and the system's cause, and leaves
+// no window behind; the program shows it instead of an empty window.
+TEST(Win32Binding, AWindowThatCannotBeMadeIsAFailureWithTheSystemsCause) {
+    for (const bool childrenOnly : {false, true}) {
+        refuseChildrenOnly = childrenOnly;
+        const HHOOK hook = SetWindowsHookExW(WH_CBT, refuseWindows, nullptr, GetCurrentThreadId());
+        ASSERT_NE(hook, nullptr);
+        Model model;
+        std::string failure;
+        try {
+            Win32Window window(model.window, 10000, 10000);
+        } catch (const std::runtime_error& e) {
+            failure = e.what();
+        }
+        UnhookWindowsHookEx(hook);
+        // The cause is what the system's last error says, whatever a refusing hook left there.
+        const std::string which =
+            std::string("cannot create the window") + (childrenOnly ? " of Button" : "") + ": ";
+        EXPECT_EQ(failure.rfind(which, 0), 0u) << failure;
+        EXPECT_GT(failure.size(), which.size()) << failure;
+        EXPECT_EQ(FindWindowW(kWindowClass, nullptr), nullptr);
+    }
+    EXPECT_EQ(systemErrorText(ERROR_ACCESS_DENIED).rfind("Access"), 0u);
+    EXPECT_NE(systemErrorText(ERROR_ACCESS_DENIED).find("(error 5)"), std::string::npos);
 }
 
 } // namespace

@@ -4,8 +4,10 @@
 
 #include "files/Diagnostics.h"
 #include "files/ProblemFile.h"
+#include "tools/report/Revealed.h"
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +60,20 @@ struct Crossings {
 // Each type with such a problem, in type order.
 std::vector<Crossings> crossingBudgetLines(const ProblemList& list);
 
+// The budget lines of the problems with an amount and both rates above 0, by type, as
+// tovask-report reads them back from a results file.
+std::map<double, std::vector<report::BudgetLine>> budgetLines(const ProblemList& list);
+
+// Bronars' power of the design, as tovask-report computes it for a subject (tools/report/Power.h):
+// over all problems with an amount and both rates above 0, and within each type.
+struct DesignPower {
+    double all = 0;
+    std::vector<std::pair<double, double>> byType; // (type, power), in type order
+};
+DesignPower designPower(const ProblemList& list, int draws);
+// Below this a type's power draws a warning.
+inline constexpr double kLowPower = 0.5;
+
 // Word file k holds the text of word k in its language, so every language file must hold as many
 // texts as the English one (or, without it, the first word file). Adds a warning to each word
 // file whose count differs; word files with errors are left out.
@@ -67,8 +83,16 @@ void compareLanguages(std::vector<FileCheck>& files);
 // an error when no new file can be created there.
 std::optional<Finding> checkDataFolder(const std::filesystem::path& folder);
 
-// The files checked when none are named: the word files, problem files and session plan of the
-// folder, sorted by name.
-std::vector<std::filesystem::path> dataFiles(const std::filesystem::path& folder);
+// What the check takes from a data folder when no file is named.
+struct DataFolder {
+    // The word files, problem files and session plan, sorted by name; and whatever else has a
+    // name the program reads (english.wds, inp01.001, the plan): a folder, a FIFO, a link that
+    // leads nowhere, which the reading then reports.
+    std::vector<std::filesystem::path> files;
+    // A warning for every other link that leads to no file (a loop, a file not there).
+    std::vector<FileCheck> brokenLinks;
+};
+// Throws std::filesystem::filesystem_error when the folder cannot be read.
+DataFolder dataFolder(const std::filesystem::path& folder);
 
 } // namespace tovask::check

@@ -7,6 +7,7 @@
 #include "tools/check/DataCheck.h"
 #include "tools/common/CommandLine.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -34,6 +35,7 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
     if (line.folder && !line.names.empty())
         return tool.fail("name either files or a program folder, not both");
     std::vector<fs::path> files = line.names;
+    std::vector<FileCheck> checks;
     std::optional<Finding> folderFinding;
 
     try {
@@ -42,16 +44,17 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
             if (!fs::is_directory(data))
                 return tool.fail("there is no data folder " + data.string());
             folderFinding = checkDataFolder(data);
-            files = dataFiles(data);
-            if (files.empty())
+            DataFolder found = dataFolder(data);
+            if (found.files.empty())
                 return tool.fail("no word files (*.wds) or problem files (inp*) in " +
                                  data.string());
+            files = std::move(found.files);
+            checks = std::move(found.brokenLinks);
         }
     } catch (const fs::filesystem_error& e) {
         return tool.fail(e.what());
     }
 
-    std::vector<FileCheck> checks;
     bool unchecked = false; // a file could not be checked
     for (const fs::path& file : files) {
         const FileKind kind = kindOf(file);
@@ -62,7 +65,7 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
             continue;
         }
         try {
-            const std::string bytes = readFileBytes(file, "file");
+            const std::string bytes = readFileBytes(file, reading::kDataFile);
             const auto check = kind == FileKind::words      ? checkWordFile
                                : kind == FileKind::problems ? checkProblemFile
                                                             : checkSessionPlan;
@@ -88,8 +91,11 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
         }
     }
     std::cout.flush();
-    std::cerr << "tovask-check: " << counted(checks.size(), "file") << " checked, "
-              << counted(errors, "error") << ", " << counted(warnings, "warning") << "\n";
+    const auto checked = std::ranges::count_if(
+        checks, [](const FileCheck& check) { return check.kind != FileKind::other; });
+    std::cerr << "tovask-check: " << counted(static_cast<std::size_t>(checked), "file")
+              << " checked, " << counted(errors, "error") << ", " << counted(warnings, "warning")
+              << "\n";
     if (unchecked)
         return tools::kExitCannotRun;
     return errors > 0 ? tools::kExitFindings : tools::kExitDone;

@@ -1,28 +1,32 @@
 #include "tools/common/CommandLine.h"
 
+#include "files/OperatingSystem.h"
+
 #include <algorithm>
 #include <iostream>
 
 namespace tovask::tools {
 
-CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption,
+CommandLine readCommandLine(const std::vector<std::string>& arguments,
+                            std::string_view folderOption,
                             std::span<const std::string_view> valueOptions) {
     CommandLine line;
-    for (int i = 1; i < argc && line.error.empty(); ++i) {
-        const std::string_view arg = argv[i];
+    for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
+        const std::string_view arg = arguments[i];
         const bool takesValue = std::ranges::find(valueOptions, arg) != valueOptions.end();
         if (arg == "--help" || arg == "-h") {
             line.help = true;
-        } else if ((arg == folderOption || takesValue) && i + 1 == argc) {
+        } else if (((!folderOption.empty() && arg == folderOption) || takesValue) &&
+                   i + 1 == arguments.size()) {
             line.error = std::string(arg) + (takesValue ? " needs a value" : " needs a folder");
-        } else if (arg == folderOption) {
-            line.folder = argv[++i];
+        } else if (!folderOption.empty() && arg == folderOption) {
+            line.folder = os::pathFromUtf8(arguments[++i]);
         } else if (takesValue) {
-            line.values[std::string(arg)] = argv[++i];
+            line.values[std::string(arg)] = arguments[++i];
         } else if (arg.size() > 1 && arg.front() == '-') {
             line.error = "unknown option " + std::string(arg);
         } else {
-            line.names.emplace_back(arg);
+            line.names.push_back(os::pathFromUtf8(arg));
         }
     }
     return line;
@@ -30,9 +34,18 @@ CommandLine readCommandLine(int argc, char** argv, std::string_view folderOption
 
 int Tool::run(int argc, char** argv, int (*work)(const Tool&, const CommandLine&)) const {
     CommandLine line;
-    if (const auto status = start(argc, argv, line))
-        return *status;
-    return work(*this, line);
+    const auto status = start(argc, argv, line);
+    return finish(status ? *status : work(*this, line));
+}
+
+int Tool::finish(int status) const {
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << name << ": the output could not be written whole (a full disk?)\n";
+        return cannotRun;
+    }
+    std::cerr.flush();
+    return std::cerr ? status : cannotRun;
 }
 
 int Tool::fail(const std::string& message) const {
@@ -41,7 +54,9 @@ int Tool::fail(const std::string& message) const {
 }
 
 std::optional<int> Tool::start(int argc, char** argv, CommandLine& line) const {
-    line = readCommandLine(argc, argv, folderOption, valueOptions);
+    os::treatFileSizeLimitAsWriteFailure();
+    os::showUtf8InConsole();
+    line = readCommandLine(os::commandLineArguments(argc, argv), folderOption, valueOptions);
     if (!line.error.empty())
         return fail(line.error + "\n" + std::string(usage));
     if (line.help) {

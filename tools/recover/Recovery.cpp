@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/Numbers.h"
+#include "base/Text.h"
 #include "files/ResultsFile.h"
 #include "files/RunLog.h"
 #include "files/TextFile.h"
@@ -93,6 +94,15 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
                 damaged(event.line);
                 continue;
             }
+            const double amount = problems.problems[static_cast<std::size_t>(answer->pn)].a;
+            if (answer->all && !isPossibleAnswer(*answer->all, amount)) {
+                recovered.notes.push_back(
+                    "line " + std::to_string(event.line) + " of the log gives problem " +
+                    std::to_string(answer->pn) + " the answer " +
+                    inQuotes(exactText(*answer->all)) + ", which the slider cannot give (0 to " +
+                    doubleText(amount) + "); it was left out");
+                continue;
+            }
             answers[answer->pn] = answer->all;
         } else if (event.as<ResultsWritten>()) {
             resultsWritten = &event;
@@ -117,15 +127,15 @@ Recovered rebuildResults(const ReadRunLog& log, const ProblemList& problems,
                                   "it was left out");
     if (resultsWritten)
         recovered.notes.push_back("the run wrote its results file itself (" +
-                                  resultsWritten->as<ResultsWritten>()->file + ", " +
-                                  resultsWritten->time +
+                                  shownInMessage(resultsWritten->as<ResultsWritten>()->file) +
+                                  ", " + shownInMessage(resultsWritten->time) +
                                   "); that file is complete, the recovered one is for comparison");
     return recovered;
 }
 
 Recovery recoverLog(const fs::path& logFile) {
     const std::string logName = logFile.string();
-    const ReadRunLog log = parseRunLog(readFileBytes(logFile, "run log"), logName);
+    const ReadRunLog log = parseRunLog(readFileBytes(logFile, reading::kRunLog), logName);
     Recovery recovery;
     recovery.parameters = runParameters(log, logName);
     // The problem file and the results file of the run lie in the folder of its log.

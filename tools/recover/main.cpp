@@ -1,9 +1,12 @@
 // tovask-recover LOGFILE: rebuilds the results file of a run that broke from its run log.
 #include "base/Failure.h"
 #include "files/TextFile.h"
+#include "tools/common/CommandLine.h"
 #include "tools/recover/Recovery.h"
 
+#include <filesystem>
 #include <iostream>
+#include <string>
 
 namespace {
 
@@ -20,17 +23,20 @@ std::string problemList(const std::vector<int>& problems) {
     return text;
 }
 
-} // namespace
+constexpr const char* kUsage =
+    "usage: tovask-recover LOGFILE\n"
+    "Rebuilds the results of a run that broke from its run log (data/out....log)\n"
+    "and writes them beside it, never over a results file.\n"
+    "Exit status: 0 recovered (or nothing to recover), 1 refused or failed, 2 wrong arguments\n"
+    "or the output could not be written.\n";
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: tovask-recover LOGFILE\n"
-                     "Rebuilds the results of a run that broke from its run log (data/out....log)\n"
-                     "and writes them beside it, never over a results file.\n";
-        return 2;
-    }
+// Recovers the one log named and says what it wrote.
+int recover(const tovask::tools::Tool& tool, const tovask::tools::CommandLine& line) {
+    if (line.names.size() != 1)
+        return tool.fail("name exactly one run log\n" + std::string(kUsage));
+    const std::filesystem::path& logFile = line.names.front();
     try {
-        const auto recovery = tovask::recover::recoverLog(argv[1]);
+        const auto recovery = tovask::recover::recoverLog(logFile);
         const auto& recovered = recovery.recovered;
         for (const std::string& note : recovered.notes)
             std::cout << "Note: " << note << ".\n";
@@ -44,11 +50,18 @@ int main(int argc, char** argv) {
         std::cout << "Recovered the answers to " << recovered.answered.size() << " of the "
                   << recovery.parameters.problemCount << " problems (problem"
                   << (recovered.answered.size() > 1 ? "s " : " ") << problemList(recovered.answered)
-                  << ") from " << argv[1] << ".\n"
+                  << ") from " << logFile.string() << ".\n"
                   << "Written: " << path.string() << "\n";
         return 0;
     } catch (const tovask::Failure& failure) {
         std::cerr << "tovask-recover: " << failure.what() << "\n";
         return 1;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    constexpr tovask::tools::Tool kTool{"tovask-recover", "", kUsage};
+    return kTool.run(argc, argv, recover);
 }

@@ -1,6 +1,7 @@
 #include "tools/report/Sources.h"
 
 #include "files/RunLog.h"
+#include "files/TextFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -25,11 +26,12 @@ std::string shownPath(const fs::path& path) {
 }
 
 // The log of a run lies beside its results file; a recovered file was rebuilt from the log of
-// the results file it stands for.
+// the results file it stands for. Anything of the log's name is taken for it, so that reading
+// says what is wrong with one that is no file.
 std::optional<fs::path> logOf(const fs::path& folder, const std::string& resultsName) {
     const fs::path log = runLogPath(folder / resultsName);
     std::error_code error;
-    if (fs::is_regular_file(log, error))
+    if (fs::exists(fs::symlink_status(log, error)))
         return log;
     return std::nullopt;
 }
@@ -42,11 +44,26 @@ Source recoveredSource(const fs::path& file, const RecoveredName& name) {
     return {file, shownPath(file), true, logOf(file.parent_path(), name.resultsName)};
 }
 
+// Only the names the report reads are looked at; one that is no file (a folder, a FIFO, a link
+// that leads nowhere) is named and left out, and the rest are read.
 void addFolder(const fs::path& folder, Found& found) {
     std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file())
-            names.push_back(entry.path().filename().string());
+    std::vector<std::string> noFiles;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (!isResultsName(name) && !recoveredName(name))
+            continue;
+        if (const auto why = whyNotARegularFile(entry->path()))
+            noFiles.push_back(shownPath(entry->path()) + ": left out: " + *why);
+        else
+            names.push_back(name);
+    }
+    if (error)
+        throw fs::filesystem_error("cannot read the folder", folder, error);
+    std::ranges::sort(noFiles);
+    found.errors.insert(found.errors.end(), noFiles.begin(), noFiles.end());
     std::ranges::sort(names);
     const std::set<std::string> results(names.begin(), names.end());
 

@@ -24,10 +24,6 @@ std::string_view nextWord(std::string_view& rest) {
     return word;
 }
 
-std::string inQuotes(std::string_view word) {
-    return "\"" + std::string(word) + "\"";
-}
-
 // The whole number a word spells, when it lies within min..max.
 std::optional<int> wholeNumber(std::string_view word, long long min, long long max) {
     const auto value = exactValue<long long>(word);

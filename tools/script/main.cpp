@@ -41,15 +41,17 @@ int main(int argc, char** argv) {
 
     std::ifstream file;
     if (scriptName != "-") {
-        file.open(scriptName, std::ios::binary);
-        if (!file) {
-            std::cerr << "tovask-script: cannot open the script " << scriptName << ": "
-                      << std::strerror(errno) << '\n';
-            return tovask::script::kExitUsage;
-        }
+        // A script may come through a pipe (/dev/fd/63 of the shell's <(...)), but a folder
+        // would read as an empty script.
+        std::error_code error;
+        if (std::filesystem::is_directory(line.names.front(), error))
+            return kTool.fail("cannot read the script " + scriptName + ": it is a folder");
+        file.open(line.names.front(), std::ios::binary);
+        if (!file)
+            return kTool.fail("cannot open the script " + scriptName + ": " + std::strerror(errno));
     }
     tovask::script::Runner runner(programFolder, std::cout, std::cerr);
     if (const auto pc = line.values.find("--pc"); pc != line.values.end())
         runner.experiment().SetComputerName(pc->second);
-    return runner.run(scriptName == "-" ? std::cin : file);
+    return kTool.finish(runner.run(scriptName == "-" ? std::cin : file));
 }

@@ -1,5 +1,6 @@
 #include "ui/win32/Logo.h"
 
+#include "ui/win32/Handles.h"
 #include "ui/win32/Resources.h"
 
 #include <objidl.h>
@@ -17,18 +18,19 @@ namespace tovask::win32 {
 
 namespace {
 
-// The bytes of the PNG resource as a stream GDI+ can read, or null.
-IStream* logoStream() {
+// The bytes of the PNG resource as a stream GDI+ can read, or none. (A resource stays loaded
+// with the program: nothing of it is freed.)
+Com<IStream> logoStream() {
     HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(TOVASK_LOGO_RESOURCE),
-                                MAKEINTRESOURCEW(10)); // RT_RCDATA
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(TOVASK_LOGO_RESOURCE), RT_RCDATA);
     if (!found)
         return nullptr;
     HGLOBAL loaded = LoadResource(module, found);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes)
         return nullptr;
-    return SHCreateMemStream(static_cast<const BYTE*>(bytes), SizeofResource(module, found));
+    return Com<IStream>(
+        SHCreateMemStream(static_cast<const BYTE*>(bytes), SizeofResource(module, found)));
 }
 
 } // namespace
@@ -37,9 +39,8 @@ Logo::Logo() {
     const Gdiplus::GdiplusStartupInput input;
     if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok)
         return;
-    if (IStream* stream = logoStream()) {
-        bitmap_.reset(Gdiplus::Bitmap::FromStream(stream));
-        stream->Release();
+    if (const Com<IStream> stream = logoStream()) {
+        bitmap_.reset(Gdiplus::Bitmap::FromStream(stream.get()));
         if (bitmap_ && bitmap_->GetLastStatus() != Gdiplus::Ok)
             bitmap_.reset();
     }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace tovask::win32 {
 
 // A byte sequence that is not UTF-8 becomes U+FFFD, never a cut text.
@@ -30,6 +32,22 @@ std::wstring windowText(HWND hwnd) {
     text.resize(
         static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+std::string systemErrorText(DWORD code) {
+    if (code == ERROR_SUCCESS)
+        return "the system gave no cause";
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length ? std::wstring(text, length) : std::wstring();
+    LocalFree(text);
+    // The system's texts end in a full stop and a line end.
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L'.' || message.back() == L' '))
+        message.pop_back();
+    return (message.empty() ? "error" : narrow(message)) + " (error " + std::to_string(code) + ")";
 }
 
 } // namespace tovask::win32

@@ -11,5 +11,7 @@ std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& utf16);
 // The text of a window of this program, as it holds it.
 std::wstring windowText(HWND hwnd);
+// What the system says of an error code of GetLastError, in the system's language.
+std::string systemErrorText(DWORD code);
 
 } // namespace tovask::win32

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 namespace tovask::win32 {
@@ -28,9 +30,15 @@ void Win32Window::showTimer(ui::Timer& timer) {
     arm(ticker.id, interval);
 }
 
+// A timer that cannot run would hold the run at its reading or waiting time for ever: the run
+// ends with the system's cause, once the event being handled has finished.
 void Win32Window::arm(UINT_PTR id, std::chrono::milliseconds delay) {
-    SetTimer(window_, id, static_cast<UINT>(std::max<long long>(delay.count(), USER_TIMER_MINIMUM)),
-             nullptr);
+    if (SetTimer(window_, id,
+                 static_cast<UINT>(std::max<long long>(delay.count(), USER_TIMER_MINIMUM)),
+                 nullptr))
+        return;
+    const std::string cause = systemErrorText(GetLastError());
+    deliver([cause] { throw std::runtime_error("cannot start a timer of the window: " + cause); });
 }
 
 void Win32Window::onTimer(UINT_PTR id) {

@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 namespace tovask::win32 {
@@ -26,7 +28,7 @@ COLORREF colour(std::uint32_t bgr) {
 // The designed faces by what every Windows has: "Times New Roman", and for "MS Sans Serif" and
 // the window's default font its TrueType successor, which scales smoothly. The families make
 // a system without them (Wine) pick a face of the same kind.
-HFONT createFont(const ui::Font& font, double scale) {
+Font createFont(const ui::Font& font, double scale) {
     const bool serif = ui::isSerif(font);
     LOGFONTW f{};
     f.lfHeight = -ui::fontPixels(font, scale);
@@ -36,29 +38,48 @@ HFONT createFont(const ui::Font& font, double scale) {
     f.lfQuality = CLEARTYPE_QUALITY;
     f.lfPitchAndFamily = VARIABLE_PITCH | (serif ? FF_ROMAN : FF_SWISS);
     wcscpy_s(f.lfFaceName, LF_FACESIZE, serif ? L"Times New Roman" : L"Microsoft Sans Serif");
-    return CreateFontIndirectW(&f);
+    return Font(CreateFontIndirectW(&f));
 }
 
-// The classes of the main window and of the surfaces that labels and the picture are drawn on.
+// What could not be done, with the system's text of the cause.
+[[noreturn]] void fail(const std::string& what) {
+    throw std::runtime_error(what + ": " + systemErrorText(GetLastError()));
+}
+
+// The classes of the main window and of the surfaces that labels and the picture are drawn on;
+// registered by the first window, and found registered by every later one.
 void registerClasses(WNDPROC window, WNDPROC surface) {
-    static const bool registered = [window, surface] {
-        INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                      ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSEXW main{};
-        main.cbSize = sizeof(main);
-        main.lpfnWndProc = window;
-        main.hInstance = GetModuleHandleW(nullptr);
-        main.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-        main.lpszClassName = kWindowClass;
-        RegisterClassExW(&main);
-        WNDCLASSEXW surfaces = main;
-        surfaces.lpfnWndProc = surface;
-        surfaces.lpszClassName = kSurfaceClass;
-        RegisterClassExW(&surfaces);
-        return true;
-    }();
-    (void)registered;
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                  ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW main{};
+    main.cbSize = sizeof(main);
+    main.lpfnWndProc = window;
+    main.hInstance = GetModuleHandleW(nullptr);
+    main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    main.lpszClassName = kWindowClass;
+    WNDCLASSEXW surfaces = main;
+    surfaces.lpfnWndProc = surface;
+    surfaces.lpszClassName = kSurfaceClass;
+    for (const WNDCLASSEXW* windowClass : {&main, &surfaces})
+        if (!RegisterClassExW(windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            fail("cannot register the window class " + narrow(windowClass->lpszClassName));
+}
+
+// The height of a 3-D edge at the scaling of the window's monitor. Windows before 10 (1607)
+// lacks the per-monitor functions and gives the system scaling's value instead.
+int edgeHeight(HWND window) {
+    using MetricForDpi = int(WINAPI*)(int, UINT);
+    using DpiOfWindow = UINT(WINAPI*)(HWND);
+    static const HMODULE user = GetModuleHandleW(L"user32.dll");
+    // Through void(*)(), which any function pointer may be cast to and back from.
+    static const auto metric = reinterpret_cast<MetricForDpi>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user, "GetSystemMetricsForDpi")));
+    static const auto dpi = reinterpret_cast<DpiOfWindow>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user, "GetDpiForWindow")));
+    if (metric && dpi)
+        return metric(SM_CYEDGE, dpi(window));
+    return GetSystemMetrics(SM_CYEDGE);
 }
 
 // Sets a flag for the lifetime of the guard and puts the old value back at its end.
@@ -87,11 +108,17 @@ Win32Window::Win32Window(ui::Window& window, double designWidth, double designHe
       designWidth_(designWidth), designHeight_(designHeight),
       surface_(CreateSolidBrush(colour(ui::kButtonFace))) {
     registerClasses(windowProcedure, surfaceProcedure);
-    window_ = CreateWindowExW(0, kWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                              nullptr, GetModuleHandleW(nullptr), this);
-    for (ui::Control* control : window.boundControls())
-        create(*control);
+    if (!CreateWindowExW(0, kWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), this))
+        fail("cannot create the window");
+    try {
+        for (ui::Control* control : window.boundControls())
+            create(*control);
+    } catch (...) {
+        destroyWindow();
+        throw;
+    }
     // Labels are drawn on the surface, below every other control (the summary labels reach
     // over the top of the button).
     for (const auto& [control, child] : children_)
@@ -103,18 +130,23 @@ Win32Window::Win32Window(ui::Window& window, double designWidth, double designHe
 }
 
 Win32Window::~Win32Window() {
-    // Child windows die with the window; none of them may reach the model or this object.
     ui::stopObserving(model_);
-    if (window_) {
-        for (const auto& [control, ticker] : tickers_)
-            KillTimer(window_, ticker.id);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
-    for (const auto& [control, child] : children_)
-        if (child.font)
-            DeleteObject(child.font);
-    DeleteObject(surface_);
+    destroyWindow();
+}
+
+// Child windows die with the window, which no longer reaches this object; their fonts go with
+// their entries once they have gone. (A window closed by the subject lets them go at its
+// WM_NCDESTROY.)
+void Win32Window::destroyWindow() {
+    if (!window_)
+        return;
+    for (const auto& [control, ticker] : tickers_)
+        KillTimer(window_, ticker.id);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+    window_ = nullptr;
+    children_.clear();
+    controls_.clear();
 }
 
 void Win32Window::create(ui::Control& control) {
@@ -175,6 +207,8 @@ HWND Win32Window::createChild(ui::Control& control, HWND parent, int id) {
     HWND hwnd = CreateWindowExW(extended, windowClass, L"", style, 0, 0, 0, 0, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd)
+        fail("cannot create the window of " + control.name());
     if (subclass)
         SetWindowSubclass(hwnd, childProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
     return hwnd;
@@ -210,7 +244,7 @@ LRESULT CALLBACK Win32Window::surfaceProcedure(HWND hwnd, UINT message, WPARAM w
             return 1; // the paint covers the whole surface
         case WM_GETFONT:
             if (ui::Control* control = self->controlOf(hwnd))
-                return reinterpret_cast<LRESULT>(self->children_.at(control).font);
+                return reinterpret_cast<LRESULT>(self->children_.at(control).font.get());
             return 0;
         default:
             break;
@@ -297,7 +331,7 @@ LRESULT Win32Window::onMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_CTLCOLORBTN:
         // Frames, the button's corners and disabled boxes stand on the surface's colour.
         SetBkColor(reinterpret_cast<HDC>(w), colour(ui::kButtonFace));
-        return reinterpret_cast<LRESULT>(surface_);
+        return reinterpret_cast<LRESULT>(surface_.get());
     case WM_TIMER:
         onTimer(w);
         return 0;
@@ -439,7 +473,7 @@ void Win32Window::place(const ui::Control& control, const Child& child) {
         // selection field, set to the designed height.
         const LRESULT item = SendMessageW(child.hwnd, CB_GETITEMHEIGHT, 0, 0);
         height = r.height + 8 * static_cast<int>(std::max<LRESULT>(item, 1)) + 2;
-        const int edges = 2 * GetSystemMetrics(SM_CYEDGE) + 2;
+        const int edges = 2 * edgeHeight(window_) + 2;
         SendMessageW(child.hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
                      std::max(r.height - edges, 1));
     }
@@ -449,11 +483,10 @@ void Win32Window::place(const ui::Control& control, const Child& child) {
 }
 
 void Win32Window::applyFont(const ui::Control& control, Child& child) {
-    HFONT font = createFont(control.font(), scale_);
-    SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (child.font)
-        DeleteObject(child.font);
-    child.font = font;
+    Font font = createFont(control.font(), scale_);
+    SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    // The font the child held until now is deleted here, no longer in use.
+    child.font = std::move(font);
     if (control.kind() == Kind::Label)
         InvalidateRect(child.hwnd, nullptr, FALSE);
 }
@@ -479,32 +512,29 @@ void Win32Window::layout() {
 void Win32Window::fillSurface(HWND hwnd, HDC dc) {
     RECT r;
     GetClientRect(hwnd, &r);
-    FillRect(dc, &r, surface_);
+    FillRect(dc, &r, surface_.get());
 }
 
 void Win32Window::paintSurface(HWND hwnd) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd, &paint);
+    const Paint paint(hwnd);
+    const HDC dc = paint.dc();
     RECT r;
     GetClientRect(hwnd, &r);
     ui::Control* control = controlOf(hwnd);
     if (control && control->kind() == Kind::Label) {
         const auto& label = static_cast<const ui::Label&>(*control);
-        HBRUSH back = CreateSolidBrush(colour(label.backColor()));
-        FillRect(dc, &r, back);
-        DeleteObject(back);
+        const Brush back(CreateSolidBrush(colour(label.backColor())));
+        FillRect(dc, &r, back.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ui::wantsLightText(label.backColor()) ? RGB(255, 255, 255) : RGB(0, 0, 0));
-        HGDIOBJ old = SelectObject(dc, children_.at(control).font);
+        const Selection font(dc, children_.at(control).font.get());
         std::wstring text = windowText(hwnd);
         DrawTextW(dc, text.data(), static_cast<int>(text.size()), &r,
                   DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(dc, old);
     } else {
-        FillRect(dc, &r, surface_);
+        FillRect(dc, &r, surface_.get());
         logo_.draw(dc, r);
     }
-    EndPaint(hwnd, &paint);
 }
 
 ui::Control* Win32Window::controlOf(HWND hwnd) const {

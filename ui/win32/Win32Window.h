@@ -7,6 +7,7 @@
 #include "ui/Controls.h"
 #include "ui/Delivery.h"
 #include "ui/Mirror.h"
+#include "ui/win32/Handles.h"
 #include "ui/win32/Logo.h"
 #include <windows.h>
 
@@ -29,7 +30,8 @@ inline constexpr const wchar_t* kWindowClass = L"tovask.Window";
 class Win32Window : public ui::Delivery, private ui::ControlObserver, private ui::WidgetSink {
 public:
     // designWidth × designHeight twips is the area the window shows whole at any size. The
-    // window is created hidden.
+    // window is created hidden. Throws std::runtime_error, with the system's text of the cause,
+    // when a window cannot be made.
     Win32Window(ui::Window& window, double designWidth, double designHeight);
     ~Win32Window() override;
     Win32Window(const Win32Window&) = delete;
@@ -54,7 +56,7 @@ public:
 private:
     struct Child {
         HWND hwnd = nullptr;
-        HFONT font = nullptr; // owned
+        Font font; // deleted with the child's entry, once the child window has gone
     };
     // A timer's next tick is due at a time of the monotonic clock, one interval after the one
     // before: a late tick makes the next one no later, so ten ticks last ten intervals.
@@ -112,12 +114,13 @@ private:
     ui::Control* controlOf(HWND hwnd) const;
 
     void endRun(const std::string& message);
+    void destroyWindow();
 
     ui::Window& model_;
     double designWidth_, designHeight_;
     double scale_ = 1;
     HWND window_ = nullptr;
-    HBRUSH surface_;
+    Brush surface_;
     Logo logo_;
     std::map<const ui::Control*, Child> children_;
     std::map<HWND, ui::Control*> controls_;
