@@ -27,8 +27,9 @@ inline constexpr FileToRead kDataFile{"file", kMiB};
 inline constexpr FileToRead kResultsFile{"results file", kMiB};
 // A line of some 100 bytes for every event, a slider move included.
 inline constexpr FileToRead kRunLog{"run log", 64 * kMiB};
-// A few lines each: the lock of a run, a release request of the session console.
+// A few lines each: the lock of a run, its sign of life, a release request of the session console.
 inline constexpr FileToRead kLockFile{"lock file", 64 * 1024};
+inline constexpr FileToRead kSignOfLife{"sign of life", 64 * 1024};
 inline constexpr FileToRead kReleaseRequest{"release request", 64 * 1024};
 // A line for each PC of a lab.
 inline constexpr FileToRead kSessionPlan{"session plan", kMiB};

@@ -63,7 +63,9 @@ TEST(ConsolePayments, ARowPerRunPlayedOutWithTheColourNamesItsSubjectSaw) {
                        "yellow,5.8\r\n");
 
     console::writePayments(list, folder.path() / "payments.csv");
-    EXPECT_EQ(readFileBytes(folder.path() / "payments-by-group.csv", "list"), byGroup);
+    EXPECT_EQ(readFileBytes(folder.path() / "payments-by-group.csv",
+                            FileToRead{"payment list", reading::kMiB}),
+              byGroup);
 }
 
 } // namespace

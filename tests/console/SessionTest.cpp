@@ -208,8 +208,8 @@ TEST_F(ConsoleSession, AReleaseIsWrittenForEachRunWaitingAtTheHoldPointAndNoOthe
     EXPECT_EQ(all.released, std::vector<std::string>{"out01.001"});
     EXPECT_TRUE(all.notReleased.empty());
     // The request names the run by the start its lock holds.
-    const auto request =
-        parseReleaseRequest(readFileBytes(releaseRequestPath(waiting.results()), "request"));
+    const auto request = parseReleaseRequest(
+        readFileBytes(releaseRequestPath(waiting.results()), reading::kReleaseRequest));
     ASSERT_TRUE(request);
     EXPECT_EQ(request->started, "2024-03-05T14:00:00.000+01:00");
     EXPECT_EQ(request->hold, 1);
@@ -241,7 +241,8 @@ TEST_F(ConsoleSession, ThePlanIsWrittenIntoEveryDataFolderOnlyWhenEveryRowIsRigh
                                         {0, "PC02", "02", "Italian", "2", "5", "20"}};
     EXPECT_EQ(session.writePlan(right), std::vector<std::string>{});
     for (const fs::path& data : {folder.data(), other.data()})
-        EXPECT_EQ(readFileBytes(sessionPlanPath(data), "plan"), sessionPlanText(right));
+        EXPECT_EQ(readFileBytes(sessionPlanPath(data), reading::kSessionPlan),
+                  sessionPlanText(right));
     EXPECT_EQ(session.plan().rows.size(), 2u);
 }
 

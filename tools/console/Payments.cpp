@@ -65,7 +65,7 @@ struct LoggedRun {
 LoggedRun readLoggedRun(const fs::path& log) {
     LoggedRun run;
     for (const RunLogEvent& event :
-         parseRunLog(readFileBytes(log, "run log"), log.string()).events) {
+         parseRunLog(readFileBytes(log, reading::kRunLog), log.string()).events) {
         if (const auto* parameter = event.as<logread::Parameter>())
             run.parameters[parameter->name] = parameter->value;
         else if (const auto* shown = event.as<logread::ProblemShown>())

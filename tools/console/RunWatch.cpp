@@ -212,7 +212,7 @@ void RunWatch::take(const RunLogEvent& event, Clock::time_point at) {
 void RunWatch::readSignOfLife(Clock::time_point now) {
     std::optional<SignOfLife> read;
     try {
-        read = parseSignOfLife(readFileBytes(signOfLifePath(resultsFile_), "sign of life"));
+        read = parseSignOfLife(readFileBytes(signOfLifePath(resultsFile_), reading::kSignOfLife));
     } catch (const Failure&) {
         return; // replaced or removed just now: the next poll reads it
     }
@@ -237,7 +237,7 @@ void RunWatch::readLock(Clock::time_point now, const std::string& machineId) {
     }
     lockGoneSince_.reset();
     try {
-        std::string text = readFileBytes(runLockPath(resultsFile_), "lock");
+        std::string text = readFileBytes(runLockPath(resultsFile_), reading::kLockFile);
         if (text != lockText_) {
             lockText_ = std::move(text);
             lock_ = parseLockHolder(lockText_);

@@ -79,7 +79,8 @@ void Session::readPlans() {
         CollectErrors faults;
         SessionPlan read;
         try {
-            read = parseSessionPlan(readFileBytes(file, "session plan"), file.string(), faults);
+            read =
+                parseSessionPlan(readFileBytes(file, reading::kSessionPlan), file.string(), faults);
         } catch (const Failure& failure) {
             faults.errors.push_back(failure.what());
         }
