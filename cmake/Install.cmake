@@ -13,8 +13,9 @@
 #   <prefix>/share/doc/tovask/      the lab guide, what to do if something goes wrong, and
 #                                   tovask-script.md (the script language of the pilots)
 #
-# On Windows the prefix itself is the program folder: tovask.exe and the tools beside data\,
-# with pilot\, doc\ and README.txt beside them; cpack (in build-windows/) zips that folder.
+# On Windows the prefix itself is the program folder: tovask.exe and the tools (tovask-report
+# among them, which writes its report as HTML there) beside data\, with pilot\, doc\ and
+# README.txt beside them; cpack (in build-windows/) zips that folder.
 #
 # cmake --install build --prefix ~/.local    one lab account: data/ is the account's own, and the
 #                                            menu finds the entry in ~/.local/share/applications

@@ -10,10 +10,12 @@ string(REPLACE "|" ";" arguments "${ARGUMENTS}")
 execute_process(COMMAND ${EMULATOR} ${COMMAND} ${arguments}
                 WORKING_DIRECTORY ${WORKING_DIRECTORY}
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-# On Windows the console's lines end in CR LF, and paths are written with backslashes.
+# On Windows the console's lines end in CR LF, paths are written with backslashes, and the system
+# words a missing file its own way.
 if(EMULATOR)
     string(REPLACE "\r\n" "\n" output "${output}")
     string(REPLACE "\\" "/" output "${output}")
+    string(REPLACE ": File not found" ": No such file or directory" output "${output}")
 endif()
 set(expected "")
 if(DEFINED EXPECTED)

@@ -42,13 +42,31 @@ TEST(Tables, EveryColumnOfADecisionAndOfAScope) {
               "\"lab,1/out01.001\",2,3,21,8,1,1.5,1.5,1,0,8,8,0,1,1.5,8,0,1,900,1\n"
               "\"lab,1/out01.001\",3,7,13,0,2,1,1,0,0,0,0,0,2,1,0,0,,,\n"
               "\"lab,1/out01.001\",4,9,12,6,2,0.5,3,,1,,,,2,3,,,,,\n");
-    // Problems 1 and 2 are used; neither bundle is affordable at the other's prices.
-    EXPECT_EQ(subjectsCsv(subjects),
+    // Problems 1 and 2 are used; neither bundle is affordable at the other's prices. Their
+    // lines cross, so random choices can break GARP; a type's single line cannot.
+    std::vector<Subject> withPower = subjects;
+    addPower(withPower, 1000);
+    EXPECT_EQ(subjectsCsv(withPower),
               "results_file,scope,problems,used,garp_violations,ccei,mean_share_money_one,"
-              "corner_choices\n"
-              "\"lab,1/out01.001\",all,4,2,0,1,0.571428571428571,1\n"
-              "\"lab,1/out01.001\",11,1,1,0,1,0.142857142857143,0\n"
-              "\"lab,1/out01.001\",21,1,1,0,1,1,1\n");
+              "corner_choices,hmi,mpi_min,mpi_max,power,ccei_percentile,note\n"
+              "\"lab,1/out01.001\",all,4,2,0,1,0.571428571428571,1,1,0,0,0.139,0.139,\n"
+              "\"lab,1/out01.001\",11,1,1,0,1,0.142857142857143,0,1,0,0,0,0,\n"
+              "\"lab,1/out01.001\",21,1,1,0,1,1,1,1,0,0,0,0,\n");
+    // Without simulated subjects (--power-draws 0), and where a search ran out of budget: the
+    // figures it could not prove are left empty and the note gives their bounds.
+    Scope& all = withPower[0].scopes[0];
+    all = subjects[0].scopes[0];
+    all.used = 3;
+    all.consistentProblems = {1, 2};
+    all.moneyPump.least = {0.0123455, 0.0123461};
+    all.moneyPump.most = {0.25, 0.25};
+    withPower[0].scopes.resize(1);
+    EXPECT_EQ(subjectsCsv(withPower),
+              "results_file,scope,problems,used,garp_violations,ccei,mean_share_money_one,"
+              "corner_choices,hmi,mpi_min,mpi_max,power,ccei_percentile,note\n"
+              "\"lab,1/out01.001\",all,4,3,0,1,0.571428571428571,1,,0.012346,0.25,,,"
+              "hmi between 0.333333333333333 and 0.666666666666667: not proved within the "
+              "search budget\n");
 }
 
 TEST(Tables, TheLogOfAnotherRunGivesNoTimes) {

@@ -57,10 +57,21 @@ TEST(ReportTool, AMalformedFileIsNamedAndTheOthersAreReported) {
     EXPECT_EQ(count(decisions, "\n"), 5u) << decisions;
     EXPECT_NE(decisions.find(",2500,3\n"), std::string::npos) << decisions;
     EXPECT_EQ(count(readFileBytes(out / "subjects.csv", kWritten), ",all,"), 2u);
-    // A page for the session and one for each of the two files read.
+    // A page for the session and one for each of the two files read, in the HTML report and
+    // in the PDF rendered from the same pages.
+    EXPECT_EQ(count(readFileBytes(out / "report.html", kWritten), "<section"), 3u);
     const std::string pdf = readFileBytes(out / "report.pdf", kWritten);
     EXPECT_TRUE(pdf.starts_with("%PDF-"));
     EXPECT_EQ(count(pdf, "/Type /Page\n"), 3u);
+    // Its texts are text, in an embedded font, not outlines.
+    EXPECT_GT(count(pdf, "/FontFile2"), 0u);
+
+    const Finished wrong = runToEnd({TOVASK_REPORT_EXE, "--power-draws", "1.5", "--out",
+                                     out.string(), (lab01.programFolder() / "data").string()});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_NE(wrong.output.find("--power-draws needs a whole number from 0 to 1000000"),
+              std::string::npos)
+        << wrong.output;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "files/SessionPlan.h"
 #include "files/TextFile.h"
 #include "files/WordFile.h"
+#include "tools/report/Power.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,6 +102,30 @@ Finding designFinding(const std::string& file, const std::vector<Crossings>& typ
                 shares};
 }
 
+// The power of the design; a warning where a type's is low.
+Finding powerFinding(const std::string& file, const DesignPower& power) {
+    std::string byType;
+    std::string low;
+    for (const auto& [type, ofType] : power.byType) {
+        byType += (byType.empty() ? "" : ", ") + doubleText(type) + ": " + doubleText(ofType);
+        if (ofType < kLowPower)
+            low += (low.empty() ? "" : ", ") + doubleText(type) + " (" + doubleText(ofType) + ")";
+    }
+    const std::string figures =
+        "power of the design (the share of " + std::to_string(report::kPowerDraws) +
+        " simulated subjects, choosing at random on these budget lines, whose choices break "
+        "GARP): all problems " +
+        doubleText(power.all) + "; by type: " + byType;
+    if (low.empty())
+        return {{file, 0, 0}, Severity::note, figures};
+    return {{file, 0, 0},
+            Severity::warning,
+            "the power is below " + doubleText(kLowPower) + " in type " + low +
+                ": random choices on those budget lines seldom break GARP, so the consistency "
+                "measures of tovask-report by type say little there; " +
+                figures};
+}
+
 // A bar of a side that would end beyond the window, where the subject cannot see its end: the
 // bars follow the scale of the largest amount, and nothing limits a bar of a high rate. One
 // warning per side and row, at the item that makes it long (a rate, or an amount above the
@@ -153,19 +178,40 @@ void checkBarReach(const std::string& file, const ProblemList& list,
 
 } // namespace
 
-std::vector<Crossings> crossingBudgetLines(const ProblemList& list) {
-    // The ends of each usable problem's budget line, by type.
-    std::map<double, std::vector<std::pair<double, double>>> lines;
+std::map<double, std::vector<report::BudgetLine>> budgetLines(const ProblemList& list) {
+    // The results file writes each number as its text, which tovask-report reads back.
+    const auto asWritten = [](const std::string& text) { return parseNumber(text).value_or(0); };
+    std::map<double, std::vector<report::BudgetLine>> lines;
     for (int pn = 1; pn <= list.count; ++pn) {
         const Problem& p = list.problems[static_cast<std::size_t>(pn)];
         const auto sides = sidesOf(p.pt);
         if (!sides)
             continue;
-        const double one = p.e[static_cast<std::size_t>(sides->one)];
-        const double two = p.e[static_cast<std::size_t>(sides->two[0])];
+        const double one = asWritten(singleText(p.e[static_cast<std::size_t>(sides->one)]));
+        const double two = asWritten(singleText(p.e[static_cast<std::size_t>(sides->two[0])]));
         if (p.a > 0 && one > 0 && two > 0)
-            lines[p.pt].emplace_back(p.a * one, p.a * two);
+            lines[p.pt].push_back({asWritten(doubleText(p.a)), one, two});
     }
+    return lines;
+}
+
+DesignPower designPower(const ProblemList& list, int draws) {
+    DesignPower power;
+    std::vector<report::BudgetLine> all;
+    for (const auto& [type, lines] : budgetLines(list)) {
+        all.insert(all.end(), lines.begin(), lines.end());
+        power.byType.emplace_back(type, report::simulatePower(lines, draws, false).power);
+    }
+    power.all = report::simulatePower(all, draws, false).power;
+    return power;
+}
+
+std::vector<Crossings> crossingBudgetLines(const ProblemList& list) {
+    // The ends of each usable problem's budget line, by type.
+    std::map<double, std::vector<std::pair<double, double>>> lines;
+    for (const auto& [type, ofType] : budgetLines(list))
+        for (const report::BudgetLine& line : ofType)
+            lines[type].emplace_back(line.amount * line.rateOne, line.amount * line.rateTwo);
     // Two lines cross when one reaches further on one axis and less far on the other; ends that
     // differ by less than the tolerance of the consistency measures count as the same.
     const auto differs = [](double x, double y) {
@@ -216,6 +262,7 @@ FileCheck checkProblemFile(std::string_view bytes, const std::string& name) {
     if (!collector.hasErrors()) {
         checkBarReach(name, list, collector.findings);
         collector.findings.push_back(designFinding(name, crossingBudgetLines(list)));
+        collector.findings.push_back(powerFinding(name, designPower(list, report::kPowerDraws)));
     }
     FileCheck result{name, FileKind::problems, std::move(collector.findings), {}, {}};
     tidy(result.findings);

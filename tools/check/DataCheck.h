@@ -4,8 +4,10 @@
 
 #include "files/Diagnostics.h"
 #include "files/ProblemFile.h"
+#include "tools/report/Revealed.h"
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,6 +59,20 @@ struct Crossings {
 };
 // Each type with such a problem, in type order.
 std::vector<Crossings> crossingBudgetLines(const ProblemList& list);
+
+// The budget lines of the problems with an amount and both rates above 0, by type, as
+// tovask-report reads them back from a results file.
+std::map<double, std::vector<report::BudgetLine>> budgetLines(const ProblemList& list);
+
+// Bronars' power of the design, as tovask-report computes it for a subject (tools/report/Power.h):
+// over all problems with an amount and both rates above 0, and within each type.
+struct DesignPower {
+    double all = 0;
+    std::vector<std::pair<double, double>> byType; // (type, power), in type order
+};
+DesignPower designPower(const ProblemList& list, int draws);
+// Below this a type's power draws a warning.
+inline constexpr double kLowPower = 0.5;
 
 // Word file k holds the text of word k in its language, so every language file must hold as many
 // texts as the English one (or, without it, the first word file). Adds a warning to each word

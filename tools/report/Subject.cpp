@@ -6,6 +6,7 @@
 #include "files/RunLog.h"
 #include "files/RunLogReader.h"
 #include "files/TextFile.h"
+#include "tools/report/HoutmanMaks.h"
 
 #include <map>
 
@@ -34,20 +35,25 @@ Decision decisionOf(const ResultsRecord& record) {
 }
 
 Scope scopeOf(std::string name, const std::vector<const Decision*>& decisions) {
-    Scope scope{std::move(name), static_cast<int>(decisions.size()), 0, {}, {}, 0};
-    std::vector<Choice> choices;
+    Scope scope;
+    scope.name = std::move(name);
+    scope.problems = static_cast<int>(decisions.size());
     double shares = 0;
     for (const Decision* d : decisions) {
         if (!d->used)
             continue;
         ++scope.used;
-        choices.push_back({{1 / d->rateOne, 1 / d->rateTwo}, {*d->moneyOne, *d->moneyTwo}});
+        scope.lines.push_back({d->record.a, d->rateOne, d->rateTwo});
+        scope.choices.push_back(choiceOn(scope.lines.back(), *d->unitsOne));
         shares += d->shareMoneyOne.value_or(0);
         scope.corners += d->corner ? 1 : 0;
     }
     if (scope.used > 0) {
-        scope.consistency = consistency(choices);
+        const Costs costs(scope.choices);
+        scope.consistency = consistency(costs);
         scope.meanShareMoneyOne = shares / scope.used;
+        scope.consistentProblems = largestConsistentSubset(costs);
+        scope.moneyPump = moneyPump(costs);
     }
     return scope;
 }
@@ -139,6 +145,20 @@ Subject subjectOf(const Source& source, std::string_view results,
         }
     }
     return subject;
+}
+
+void addPower(std::vector<Subject>& subjects, int draws) {
+    if (draws <= 0)
+        return;
+    PowerSimulations simulations(draws);
+    for (Subject& subject : subjects)
+        for (Scope& scope : subject.scopes) {
+            if (scope.used == 0)
+                continue;
+            scope.simulation = simulations.of(scope.lines);
+            scope.power = scope.simulation->power;
+            scope.cceiPercentile = scope.simulation->shareBelow(scope.consistency.ccei);
+        }
 }
 
 Subject readSubject(const Source& source, std::vector<std::string>& notes) {

@@ -5,9 +5,12 @@
 
 #include "files/ResultsFile.h"
 #include "tools/report/Consistency.h"
+#include "tools/report/MoneyPump.h"
+#include "tools/report/Power.h"
 #include "tools/report/Sources.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +44,14 @@ struct Scope {
     Consistency consistency;
     std::optional<double> meanShareMoneyOne; // over the used problems
     int corners = 0;
+    std::vector<BudgetLine> lines;  // of the used problems
+    std::vector<Choice> choices;    // on them
+    Bounds<int> consistentProblems; // the Houtman-Maks index times used
+    MoneyPump moneyPump;
+    // Set by addPower, where there are simulated subjects.
+    std::optional<double> power;
+    std::optional<double> cceiPercentile;
+    std::shared_ptr<const Power> simulation; // shared by the scopes of the same budget lines
 };
 
 struct Subject {
@@ -56,6 +67,10 @@ struct Subject {
 // the log is added to notes.
 Subject subjectOf(const Source& source, std::string_view results,
                   const std::optional<std::string>& log, std::vector<std::string>& notes);
+
+// The power of each scope's budget lines and where its CCEI stands among the simulated subjects'
+// (Power.h): each list of budget lines simulated once. Nothing where draws is 0.
+void addPower(std::vector<Subject>& subjects, int draws);
 
 // Reads the files of the source. Throws tovask::Failure naming the file when the results file
 // cannot be read or is malformed; a log that cannot be read is noted and left out.

@@ -54,17 +54,64 @@ std::string decisionsCsv(const std::vector<Subject>& subjects) {
     return csv;
 }
 
+namespace {
+
+// What the table writes for each bound; proved where the two are the same.
+template <typename T, typename Figure>
+std::optional<double> proved(const Bounds<T>& bounds, Figure figure) {
+    const double low = figure(bounds.low);
+    return low == figure(bounds.high) ? std::optional(low) : std::nullopt;
+}
+
+double pumpFigure(double index) {
+    return roundHalfEven(index * 1e6) / 1e6;
+}
+
+} // namespace
+
+SearchFigures searchFigures(const Scope& scope) {
+    if (scope.used == 0)
+        return {};
+    const auto hmi = [&](int kept) { return static_cast<double>(kept) / scope.used; };
+    return {proved(scope.consistentProblems, hmi), proved(scope.moneyPump.least, pumpFigure),
+            proved(scope.moneyPump.most, pumpFigure)};
+}
+
+std::string searchNote(const Scope& scope) {
+    const SearchFigures figures = searchFigures(scope);
+    if (scope.used == 0)
+        return "";
+    std::string unproved;
+    const auto add = [&](const std::optional<double>& figure, const char* name, double low,
+                         double high) {
+        if (!figure)
+            unproved += std::string(unproved.empty() ? "" : ", ") + name + " between " +
+                        doubleText(low) + " and " + doubleText(high);
+    };
+    const Bounds<int>& kept = scope.consistentProblems;
+    add(figures.hmi, "hmi", static_cast<double>(kept.low) / scope.used,
+        static_cast<double>(kept.high) / scope.used);
+    const MoneyPump& pump = scope.moneyPump;
+    add(figures.mpiMin, "mpi_min", pumpFigure(pump.least.low), pumpFigure(pump.least.high));
+    add(figures.mpiMax, "mpi_max", pumpFigure(pump.most.low), pumpFigure(pump.most.high));
+    return unproved.empty() ? "" : unproved + ": not proved within the search budget";
+}
+
 std::string subjectsCsv(const std::vector<Subject>& subjects) {
     std::string csv = "results_file,scope,problems,used,garp_violations,ccei,"
-                      "mean_share_money_one,corner_choices\n";
+                      "mean_share_money_one,corner_choices,hmi,mpi_min,mpi_max,power,"
+                      "ccei_percentile,note\n";
     for (const Subject& subject : subjects) {
         for (const Scope& scope : subject.scopes) {
             const bool measured = scope.used > 0;
+            const SearchFigures figures = searchFigures(scope);
             CsvLine line;
             line << csvField(subject.name) << scope.name << scope.problems << scope.used
                  << scope.consistency.violations
                  << (measured ? doubleText(scope.consistency.ccei) : std::string())
-                 << scope.meanShareMoneyOne << scope.corners;
+                 << scope.meanShareMoneyOne << scope.corners << figures.hmi << figures.mpiMin
+                 << figures.mpiMax << scope.power << scope.cceiPercentile
+                 << csvField(searchNote(scope));
             csv += line.text();
         }
     }

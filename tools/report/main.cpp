@@ -1,16 +1,24 @@
 // tovask-report: reads the results files of a session (the data folders collected from the lab
-// PCs, or single files) and writes the tables researchers analyse and a PDF of plots.
+// PCs, or single files) and writes the tables researchers analyse and the pages of plots, as
+// HTML (and on Linux as a PDF too).
 #include "base/Failure.h"
+#include "base/Numbers.h"
 #include "base/Text.h"
 #include "files/TextFile.h"
 #include "tools/common/CommandLine.h"
+#include "tools/report/Pages.h"
+#include "tools/report/ReportHtml.h"
 #include "tools/report/Sources.h"
 #include "tools/report/Subject.h"
 #include "tools/report/Tables.h"
+#ifdef TOVASK_REPORT_PDF
 #include "tools/report/qt/ReportPdf.h"
+#endif
 
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,13 +30,32 @@ using namespace tovask;
 using namespace tovask::report;
 
 constexpr const char* kUsage =
-    "usage: tovask-report [--out DIR] PATH...\n"
+    "usage: tovask-report [--out DIR] [--power-draws N] PATH...\n"
     "Reads every results file (out<data file>.<number>) of each PATH, a data folder or a results\n"
     "file, with the run log beside it, and writes DIR/decisions.csv (one row per problem),\n"
-    "DIR/subjects.csv (consistency measures per results file and type) and DIR/report.pdf\n"
-    "(plots). DIR: report/ in the current folder.\n"
+    "DIR/subjects.csv (consistency measures per results file and type) and DIR/report.html\n"
+    "(plots, a page per results file; on Linux the same pages in DIR/report.pdf too).\n"
+    "DIR: report/ in the current folder.\n"
+    "--power-draws N: the simulated subjects choosing at random behind the power and\n"
+    "ccei_percentile columns (default 1000; 0 leaves those columns empty).\n"
     "Exit status: 0 every file read, 1 a file could not be read or is malformed (the others are\n"
     "in the report), 2 wrong arguments or the report could not be written.\n";
+
+constexpr std::string_view kPowerDraws = "--power-draws";
+constexpr std::string_view kValueOptions[] = {kPowerDraws};
+constexpr int kMostPowerDraws = 1'000'000;
+
+// The draws --power-draws asks for (the default without it); nothing when its value is not a
+// whole number from 0 to kMostPowerDraws.
+std::optional<int> powerDraws(const tools::CommandLine& line) {
+    const auto given = line.values.find(kPowerDraws);
+    if (given == line.values.end())
+        return report::kPowerDraws;
+    const auto draws = exactValue<std::int64_t>(given->second);
+    if (!draws || *draws < 0 || *draws > kMostPowerDraws)
+        return std::nullopt;
+    return static_cast<int>(*draws);
+}
 
 // Reads the results files of the paths named and writes the tables and the plots.
 int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
@@ -36,6 +63,10 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
     const std::vector<fs::path>& paths = line.names;
     if (paths.empty())
         return tool.fail("name at least one data folder or results file\n" + std::string(kUsage));
+    const std::optional<int> draws = powerDraws(line);
+    if (!draws)
+        return tool.fail(std::string(kPowerDraws) + " needs a whole number from 0 to " +
+                         std::to_string(kMostPowerDraws) + "\n" + kUsage);
 
     const Found found = findResultsFiles(paths);
     bool faults = !found.errors.empty();
@@ -62,16 +93,26 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
         std::cerr << "tovask-report: no results file could be read; no report written\n";
         return tools::kExitFindings;
     }
+    addPower(subjects, *draws);
 
-    const fs::path files[] = {out / "decisions.csv", out / "subjects.csv", out / "report.pdf"};
+    const std::vector<Page> pages = reportPages(subjects);
+    std::vector<std::pair<fs::path, std::string>> files = {
+        {out / "decisions.csv", decisionsCsv(subjects)},
+        {out / "subjects.csv", subjectsCsv(subjects)},
+        {out / "report.html", reportHtml(pages)}};
+#ifdef TOVASK_REPORT_PDF
+    files.emplace_back(out / "report.pdf", reportPdf(pages));
+#endif
+    std::string written;
     try {
         std::error_code error;
         fs::create_directories(out, error);
         if (error)
             return tool.fail("cannot make the folder " + out.string() + ": " + error.message());
-        writeFileAtomically(files[0], decisionsCsv(subjects));
-        writeFileAtomically(files[1], subjectsCsv(subjects));
-        writeFileAtomically(files[2], reportPdf(subjects));
+        for (const auto& [file, content] : files) {
+            writeFileAtomically(file, content);
+            written += (written.empty() ? "" : ", ") + file.generic_string();
+        }
     } catch (const Failure& failure) {
         return tool.fail(failure.what());
     }
@@ -84,14 +125,14 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
     }
     std::cout << "tovask-report: " << counted(subjects.size(), "results file") << " read ("
               << recovered << " recovered, " << timed << " with decision times from the run log), "
-              << counted(problems, "problem") << "; written: " << files[0].generic_string() << ", "
-              << files[1].generic_string() << ", " << files[2].generic_string() << "\n";
+              << counted(problems, "problem") << "; written: " << written << "\n";
     return faults ? tools::kExitFindings : tools::kExitDone;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    constexpr tools::Tool kTool{"tovask-report", "--out", kUsage};
+    constexpr tools::Tool kTool{"tovask-report",       "--out",      kUsage, tools::kExitDone,
+                                tools::kExitCannotRun, kValueOptions};
     return kTool.run(argc, argv, writeReport);
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The report's plots as a PDF document: a page (or more) for the session, then one page per
-// subject. Declared without Qt, so the program's main needs none of its headers.
+// The report's pages as a PDF document, each page rendered from its SVG by Qt Svg: the same
+// pictures as the HTML report, drawn by no other code. Declared without Qt, so the program's
+// main needs none of its headers.
 
-#include "tools/report/Subject.h"
+#include "tools/report/Pages.h"
 
 #include <string>
 #include <vector>
@@ -11,6 +12,6 @@ namespace tovask::report {
 
 // The bytes of the PDF file. Starts Qt's GUI layer (offscreen: no display is needed) when the
 // program has not.
-std::string reportPdf(const std::vector<Subject>& subjects);
+std::string reportPdf(const std::vector<Page>& pages);
 
 } // namespace tovask::report
