@@ -114,14 +114,24 @@ Experiment::Experiment(ui::Services& services, LogClock& clock)
     ReadInstructionsTimer.onTick = guarded(&Experiment::ReadInstructionsTimer_Timer);
     WaitTimer.onTick = guarded(&Experiment::WaitTimer_Timer);
     SessionWatch.onTick = guarded(&Experiment::SessionWatch_Timer);
+    form.onQueryClose = [this] { return Experiment_QueryClose(); };
 }
 
 void Experiment::Message(const std::string& text) {
-    // The console shows at once that the PC waits for someone to read a message.
+    ShowingMessage([this, &text] { services_.showMessage(ui::kProgramTitle, text); });
+}
+
+bool Experiment::Ask(const std::string& text) {
+    bool yes = false;
+    ShowingMessage([this, &text, &yes] { yes = services_.ask(ui::kProgramTitle, text); });
+    return yes;
+}
+
+void Experiment::ShowingMessage(const std::function<void()>& show) {
     messageOpen_ = true;
     if (signOfLife_)
         signOfLife_->show(Standing());
-    services_.showMessage(ui::kProgramTitle, text);
+    show();
     messageOpen_ = false;
 }
 

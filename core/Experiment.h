@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +45,10 @@ public:
     void AllocationSlider_Change();
     void ReadInstructionsTimer_Timer();
     void WaitTimer_Timer();
+    // The subject closes the window: true when it may close. While a run is between its first
+    // problem and its end, the subject is asked first, told where the answers are, and the run
+    // log records what was chosen; before and after that the window closes at once.
+    bool Experiment_QueryClose();
     // The window is being closed: a run that has started and not reached its end records that
     // in its run log.
     void WindowClosed();
@@ -182,6 +187,11 @@ private:
 
     // Reports and continues, like every data check the subject may meet.
     void Message(const std::string& text);
+    // Asks with Yes and No; true for Yes.
+    bool Ask(const std::string& text);
+    // Shows a message or a question: the console sees at once that the PC waits for someone to
+    // read it.
+    void ShowingMessage(const std::function<void()>& show);
     // The run has ended or its window closes: its files are free for another run. A lock file
     // that stays behind is reported.
     void ReleaseLock();
@@ -212,6 +222,8 @@ private:
     void RecordSliderChange();
     void RecordProblemAnswered();
     void RecordPlayedOut(double unitsOne, double unitsTwo);
+    // The problem on the screen, where one is.
+    std::optional<int> ProblemOnScreen() const;
     // Who released the run at a hold point: the experimenter's key on this PC, or the session
     // console through a release request.
     enum class Releaser { Key, Console };

@@ -1,6 +1,6 @@
 // What the window records in the run log: the parameters at the start, each problem shown, each
-// slider change, each answer, the experimenter key, the results file, the playing out and a
-// window closed during the run.
+// slider change, each answer, the experimenter key, the results file, the playing out, and the
+// subject's closing of the window during the run, asked first.
 #include "core/Experiment.h"
 
 #include "base/Failure.h"
@@ -154,13 +154,37 @@ void Experiment::ReleaseLock() {
                 "refused.");
 }
 
+std::optional<int> Experiment::ProblemOnScreen() const {
+    if ((Stage == 3 || Stage == 4) && pn >= 1 && problemOnScreen_ == pn)
+        return pn;
+    return std::nullopt;
+}
+
+// Before the first problem nothing of the subject's is lost by closing, and after the end
+// nothing is left to do: the window closes at once there, as it always has.
+bool Experiment::Experiment_QueryClose() {
+    if (!log_ || problemOnScreen_ < 1 || Stage == 9)
+        return true;
+    const std::string log = log_->path().string();
+    const std::string where =
+        resultsWritten_
+            ? "The answers are in the results file " +
+                  dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo).string() +
+                  " and in the run log " + log + "."
+            : "The answers given so far are kept in the run log " + log +
+                  "; tovask-recover rebuilds the results from it.";
+    const bool close = Ask("The run has not ended. Closing the window ends it here.\n" + where +
+                           "\n\nClose the window and end the run?");
+    Record(logged::kCloseAsked, ProblemOnScreen(),
+           std::string(close ? logged::kChoseClose : logged::kChoseGoOn), {}, true);
+    return close;
+}
+
 void Experiment::WindowClosed() {
     ReleaseRunFiles();
     if (!log_ || Stage == 9)
         return;
-    const bool problemOnScreen = (Stage == 3 || Stage == 4) && pn >= 1 && problemOnScreen_ == pn;
-    Record(logged::kWindowClosed, problemOnScreen ? std::optional<int>(pn) : std::nullopt, {}, {},
-           true);
+    Record(logged::kWindowClosed, ProblemOnScreen(), {}, {}, true);
     log_.reset();
 }
 

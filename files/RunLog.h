@@ -61,6 +61,11 @@ inline constexpr std::string_view kResultsWritten = "results_written";
 inline constexpr std::string_view kResultsFailed = "results_failed";
 inline constexpr std::string_view kPlayedOut = "played_out";
 inline constexpr std::string_view kWindowClosed = "window_closed";
+// The subject closed the window during the run and was asked whether to end it; the value is
+// what was chosen.
+inline constexpr std::string_view kCloseAsked = "close_asked";
+inline constexpr std::string_view kChoseClose = "close";
+inline constexpr std::string_view kChoseGoOn = "go_on";
 inline constexpr std::string_view kStaleLockRemoved = "stale_lock_removed";
 inline constexpr std::string_view kFolderSyncUnsupported = "folder_sync_unsupported";
 

@@ -82,7 +82,8 @@ struct StaleLockRemoved {
     std::string holder;
 };
 
-// An event of a later version of the program, kept as written.
+// An event that no reader needs typed (a note such as close_asked or folder_sync_unsupported),
+// or one of a later version of the program, kept as written.
 struct Other {
     std::string event;
     std::optional<int> problem;

@@ -240,6 +240,11 @@ public:
     // What a binding makes a platform object for: the controls, then the background timers.
     std::vector<Control*> boundControls() const;
 
+    // Asked when the subject closes the window (the close box, Alt+F4): false keeps it open.
+    // Unset, the window closes at once.
+    std::function<bool()> onQueryClose;
+    bool queryClose() const { return !onQueryClose || onQueryClose(); }
+
 private:
     std::string caption_;
     std::vector<Control*> controls_;

@@ -39,6 +39,16 @@ void Delivery::deliverTick(Timer& timer) {
     deliver([&timer] { timer.tick(); });
 }
 
+bool Delivery::mayClose(const Window& window) {
+    if (ended_)
+        return true;
+    if (busy_)
+        return false;
+    bool may = true;
+    deliver([&window, &may] { may = window.queryClose(); });
+    return may || ended_;
+}
+
 void Delivery::run(const std::function<void()>& event) {
     std::string what;
     try {

@@ -25,6 +25,10 @@ public:
     // A tick waiting for a handler to finish is kept once, however often the timer fires.
     void deliverTick(Timer& timer);
     bool runEnded() const { return ended_; }
+    // Whether the subject may close the window now, as the model's window answers. A run that
+    // has ended closes at once; while another event is being handled (a message box is open
+    // in it) the window stays, as the model could not be asked.
+    bool mayClose(const Window& window);
 
 private:
     void run(const std::function<void()>& event);

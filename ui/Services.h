@@ -14,6 +14,9 @@ public:
     virtual ~Services() = default;
     // A modal message box with the text, one OK button and the title; returns once dismissed.
     virtual void showMessage(const std::string& title, const std::string& text) = 0;
+    // A modal question with the text, the title and the buttons Yes and No, No the default;
+    // true when Yes was chosen.
+    virtual bool ask(const std::string& title, const std::string& text) = 0;
     // The folder that stands for the one holding the program; its data/ subfolder holds
     // the word files, the problem files and the results.
     virtual std::filesystem::path programFolder() const = 0;

@@ -20,6 +20,10 @@ public:
     LabFolder& operator=(const LabFolder&) = delete;
 
     void showMessage(const std::string&, const std::string&) override { ++messages; }
+    bool ask(const std::string&, const std::string&) override {
+        ++messages;
+        return true;
+    }
     std::filesystem::path programFolder() const override { return folder_.path(); }
 
     // A session plan in data/ (for another PC): the runs of the folder show a sign of life and

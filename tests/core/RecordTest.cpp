@@ -182,6 +182,66 @@ TEST(RunRecord, RecordsAWindowClosedDuringTheRun) {
     EXPECT_EQ(closed[0].stage, 3);
 }
 
+// Closing the window between the first problem shown and the end asks first, says where the
+// answers are, and the log records the choice; before and after that it closes at once, and
+// the log has no line of it.
+TEST(RunRecord, ClosingTheWindowDuringTheRunAsksFirstAndRecordsTheChoice) {
+    const auto toEnd = [](LoggedRun& run) {
+        run.toResults();
+        run.ctrlC();
+        run.click(); // stage 7
+        run.click(); // stage 8: the task is played out
+    };
+    struct Case {
+        const char* when;
+        std::function<void(LoggedRun&)> reach;
+        bool yes;
+        std::string logged; // the line of the choice; empty where nothing is asked
+        std::string where;  // where the question says the answers are: a file of data/
+    };
+    const auto toProblem = [](LoggedRun& run) {
+        run.startToFirstProblem();
+        run.click();
+    };
+    const std::vector<Case> cases = {
+        {"the parameter screen", [](LoggedRun&) {}, false, "", ""},
+        {"the instructions", [](LoggedRun& run) { run.click(); }, false, "", ""},
+        {"before the first problem", [](LoggedRun& run) { run.startToFirstProblem(); }, false, "",
+         ""},
+        {"a problem, closed", toProblem, true, ",3,close_asked,1,close,\n",
+         "run log out01.001.log"},
+        {"a problem, gone on", toProblem, false, ",3,close_asked,1,go_on,\n",
+         "run log out01.001.log"},
+        {"the playing out", [](LoggedRun& run) { run.toResults(); }, true,
+         ",6,close_asked,,close,\n", "results file out01.001"},
+        {"the end", toEnd, false, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.when);
+        LoggedRun run(2);
+        c.reach(run);
+        run.services.yes = c.yes;
+        EXPECT_EQ(run.x.form.queryClose(), c.yes || c.logged.empty());
+        const fs::path data = run.services.programFolder() / "data";
+        const std::string text = fs::exists(data / "out01.001.log") ? run.logText() : "";
+        if (c.logged.empty()) {
+            EXPECT_TRUE(run.services.questions.empty());
+            EXPECT_FALSE(contains(text, "close_asked"));
+            continue;
+        }
+        ASSERT_EQ(run.services.questions.size(), 1u);
+        const auto& [title, question] = run.services.questions[0];
+        EXPECT_EQ(title, "tovask");
+        const std::string file = c.where.substr(c.where.rfind(' ') + 1);
+        EXPECT_TRUE(
+            contains(question, c.where.substr(0, c.where.rfind(' ') + 1) + (data / file).string()))
+            << question;
+        EXPECT_TRUE(contains(text, c.logged)) << text;
+        EXPECT_EQ(eventsOf<logread::Other>(run.log()).back().as<logread::Other>()->event,
+                  logged::kCloseAsked);
+    }
+}
+
 TEST(RunRecord, AnEarlierRunsLogIsKept) {
     LoggedRun run(1);
     run.services.writeData("out01.001.log", "the log of an earlier run\n");

@@ -104,7 +104,7 @@ TEST(Binding, ABackgroundTimerTicksLikeTheOthers) {
     EXPECT_EQ(ticks, 3);
 }
 
-TEST(Binding, ThePlatformsMessageBoxIsModalWithTheTitleAndOneOkButton) {
+TEST(Binding, ThePlatformsBoxesAreModalWithTheTitleAndOneOkButtonOrYesAndNo) {
     QtServices services;
     QString title, text;
     QMessageBox::StandardButtons buttons;
@@ -122,6 +122,39 @@ TEST(Binding, ThePlatformsMessageBoxIsModalWithTheTitleAndOneOkButton) {
     EXPECT_EQ(text, "Mistake in data entry on problem 7");
     EXPECT_EQ(buttons, QMessageBox::Ok);
     EXPECT_TRUE(modal);
+
+    // A question: Yes and No, No the default; the answer is the button chosen.
+    for (const QMessageBox::StandardButton answer : {QMessageBox::Yes, QMessageBox::No}) {
+        QMessageBox::StandardButton preset = QMessageBox::NoButton;
+        test::answerNextMessageBox(
+            [&](QMessageBox& box) {
+                buttons = box.standardButtons();
+                preset = box.standardButton(box.defaultButton());
+            },
+            answer);
+        EXPECT_EQ(services.ask("tovask", "Close the window?"), answer == QMessageBox::Yes);
+        EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(preset, QMessageBox::No);
+    }
+}
+
+// The close box and Alt+F4 close the window only where the model lets them.
+TEST(Binding, ClosingTheWindowAsksTheModel) {
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    for (const bool may : {false, true}) {
+        Model model;
+        int asked = 0;
+        model.window.onQueryClose = [&] {
+            ++asked;
+            return may;
+        };
+        QtWindow window(model.window, 1000, 1000);
+        window.show();
+        EXPECT_EQ(window.close(), may);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(window.isVisible(), !may);
+    }
+    QGuiApplication::setQuitOnLastWindowClosed(true);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// A platform for tests: a fresh program folder with its data/ subfolder, and message boxes
-// answered at once and recorded.
+// A platform for tests: a fresh program folder with its data/ subfolder, and message boxes and
+// questions answered at once and recorded.
 
 #include "tests/support/ProgramFolder.h"
 #include "ui/Services.h"
@@ -19,6 +19,11 @@ public:
     void showMessage(const std::string& title, const std::string& text) override {
         messages.emplace_back(title, text);
     }
+    // Kept in questions, and answered as `yes` says.
+    bool ask(const std::string& title, const std::string& text) override {
+        questions.emplace_back(title, text);
+        return yes;
+    }
     std::filesystem::path programFolder() const override { return folder_.path(); }
 
     // Writes a file into data/ (bytes as given).
@@ -30,6 +35,8 @@ public:
     void copyBundled(const std::string& name) const;
 
     std::vector<std::pair<std::string, std::string>> messages;
+    std::vector<std::pair<std::string, std::string>> questions;
+    bool yes = true;
 
 private:
     ProgramFolder folder_{"tovask-test"};

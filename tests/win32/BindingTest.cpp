@@ -230,6 +230,24 @@ TEST(Win32Binding, ClosingTheWindowDeletesItsFonts) {
         EXPECT_EQ(GetObjectType(font), 0u);
 }
 
+// WM_CLOSE (the close box, Alt+F4) closes the window only where the model lets it.
+TEST(Win32Binding, ClosingTheWindowAsksTheModel) {
+    for (const bool may : {false, true}) {
+        Model model;
+        int asked = 0;
+        model.window.onQueryClose = [&] {
+            ++asked;
+            return may;
+        };
+        Shown shown(model);
+        const HWND hwnd = shown.window.hwnd();
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        test::pump(shown.window, 200ms);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(IsWindow(hwnd) != FALSE, !may);
+    }
+}
+
 // Refuses the windows a test names, as a system out of resources would.
 bool refuseChildrenOnly = false;
 LRESULT CALLBACK refuseWindows(int code, WPARAM w, LPARAM l) {

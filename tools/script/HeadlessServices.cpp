@@ -11,6 +11,11 @@ void HeadlessServices::showMessage(const std::string& title, const std::string& 
     messages_.push_back({title, text});
 }
 
+bool HeadlessServices::ask(const std::string& title, const std::string& text) {
+    showMessage(title, text);
+    return true;
+}
+
 std::vector<Message> HeadlessServices::takeMessages() {
     return std::exchange(messages_, {});
 }

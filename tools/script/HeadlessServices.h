@@ -20,6 +20,8 @@ public:
     explicit HeadlessServices(std::filesystem::path programFolder);
 
     void showMessage(const std::string& title, const std::string& text) override;
+    // Kept like a message, and answered Yes at once, as a message is answered OK.
+    bool ask(const std::string& title, const std::string& text) override;
     std::filesystem::path programFolder() const override { return programFolder_; }
 
     // The messages shown since the last call, oldest first; they are forgotten here.

@@ -13,6 +13,16 @@ void QtServices::showMessage(const std::string& title, const std::string& text) 
     box.exec();
 }
 
+bool QtServices::ask(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::filesystem::path QtServices::programFolder() const {
     return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The platform services on Qt: modal message boxes and the folder of the executable.
+// The platform services on Qt: modal message boxes and questions and the folder of the executable.
 
 #include "ui/Services.h"
 
@@ -10,6 +10,8 @@ public:
     // A modal box over the active window with the text and one OK button; returns once
     // dismissed. The text is shown as written, never as markup.
     void showMessage(const std::string& title, const std::string& text) override;
+    // The same box with Yes and No; No is the default and Escape's answer.
+    bool ask(const std::string& title, const std::string& text) override;
     // The folder of the executable (the build copies data/ beside it).
     std::filesystem::path programFolder() const override;
 };

@@ -4,6 +4,7 @@
 #include "ui/qt/Keys.h"
 #include "ui/qt/QtServices.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -343,6 +344,13 @@ void QtWindow::resizeEvent(QResizeEvent* event) {
         place(*control, widget);
         widget->setFont(scaledFont(control->font(), scale_));
     }
+}
+
+void QtWindow::closeEvent(QCloseEvent* event) {
+    if (mayClose(window_))
+        event->accept();
+    else
+        event->ignore();
 }
 
 void QtWindow::endRun(const std::string& message) {

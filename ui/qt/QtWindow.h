@@ -36,6 +36,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // The close box, Alt+F4: the window closes only where the model lets it.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void changed(ui::Control& control, ui::Property property) override;

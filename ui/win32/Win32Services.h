@@ -1,5 +1,6 @@
 #pragma once
-// The platform services on Win32: modal message boxes and the folder of the executable.
+// The platform services on Win32: modal message boxes and questions and the folder of the
+// executable.
 
 #include "ui/Services.h"
 
@@ -14,6 +15,8 @@ public:
     // A modal box over the active window with the text as written and one OK button; returns
     // once dismissed.
     void showMessage(const std::string& title, const std::string& text) override;
+    // The same box with Yes and No; No is the default button.
+    bool ask(const std::string& title, const std::string& text) override;
     // The folder of the executable: data/ lies beside tovask.exe.
     std::filesystem::path programFolder() const override;
 };

@@ -339,6 +339,9 @@ LRESULT Win32Window::onMessage(UINT message, WPARAM w, LPARAM l) {
         onActivate(LOWORD(w) != WA_INACTIVE);
         return 0;
     case WM_CLOSE:
+        // The close box, Alt+F4: the window closes only where the model lets it.
+        if (!mayClose(model_))
+            return 0;
         DestroyWindow(window_);
         PostQuitMessage(runEnded() ? 1 : 0);
         return 0;
