@@ -1,7 +1,6 @@
 // What the tools print reaches a Windows console as the text it is, whatever the console's code
 // page. Under Wine, a console of the test's own: the test writes to it through std::cout and
 // reads back the characters it shows.
-#ifdef _WIN32
 #include "files/OperatingSystem.h"
 
 #include <gtest/gtest.h>
@@ -51,4 +50,3 @@ TEST(Console, ShowsUtf8TextWhateverItsCodePage) {
 
 } // namespace
 } // namespace tovask
-#endif
