@@ -6,6 +6,7 @@
 #include "files/RunLog.h"
 #include "files/SessionSignals.h"
 #include "files/TextFile.h"
+#include "tests/support/FakeClock.h"
 #include "tools/console/Session.h"
 
 #include <chrono>
@@ -15,26 +16,15 @@
 
 namespace tovask::test {
 
-// The clock of a run's log.
-class RunClock : public LogClock {
-public:
-    std::chrono::system_clock::time_point wallClock() override { return wall; }
-    std::chrono::seconds utcOffset(std::chrono::system_clock::time_point) override {
-        return std::chrono::seconds(3600);
-    }
-    std::chrono::milliseconds monotonic() override { return steady; }
-
-    std::chrono::system_clock::time_point wall =
-        std::chrono::sys_days{std::chrono::year{2024} / 3 / 5} + std::chrono::hours{13};
-    std::chrono::milliseconds steady{1'000'000};
-};
-
 // One run on a PC: what it writes, step by step.
 class LabRun {
 public:
     LabRun(const std::filesystem::path& data, std::string inputDataFile, std::string pc)
         : results_(data / ("out" + inputDataFile + ".001")),
-          inputDataFile_(std::move(inputDataFile)), pc_(std::move(pc)) {}
+          inputDataFile_(std::move(inputDataFile)), pc_(std::move(pc)) {
+        clock.wall =
+            std::chrono::sys_days{std::chrono::year{2024} / 3 / 5} + std::chrono::hours{13};
+    }
 
     // The click that starts the run: its lock, its log with the parameters, its sign of life.
     void start(int problems, const std::string& language = "English") {
@@ -91,15 +81,12 @@ public:
         std::filesystem::remove(signOfLifePath(results_));
     }
     // Time passes on the run's clocks.
-    void advance(std::chrono::milliseconds d) {
-        clock.wall += d;
-        clock.steady += d;
-    }
+    void advance(std::chrono::milliseconds d) { clock.advance(d); }
     const std::filesystem::path& results() const { return results_; }
     // The problem shown last.
     int problem() const { return shown_; }
 
-    RunClock clock;
+    FakeClock clock; // the run's log's, at the run's start
     std::string started = "2024-03-05T14:00:00.000+01:00";
     std::string machine = "another-machine";
     std::uint64_t process = 4242;

@@ -5,18 +5,14 @@
 #include "tools/report/ReportHtml.h"
 
 #include "files/ResultsFile.h"
+#include "tests/support/Occurrences.h"
 
 #include <gtest/gtest.h>
 
 namespace tovask::report {
 namespace {
 
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
+using test::count;
 
 TEST(Pages, ASessionPageThenOnePerResultsFile) {
     const std::string results = resultsHeaderLine() + "1 14 11 10 1 0.5 2 0 1 4\r\n"

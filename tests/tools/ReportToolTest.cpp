@@ -3,6 +3,7 @@
 #include "files/ResultsFile.h"
 #include "files/RunLog.h"
 #include "files/TextFile.h"
+#include "tests/support/Occurrences.h"
 #include "tests/support/TestServices.h"
 #include "tests/tools/Process.h"
 
@@ -17,13 +18,6 @@ namespace fs = std::filesystem;
 
 // What tovask-report writes, read back by the tests.
 constexpr FileToRead kWritten{"report output", 64 * reading::kMiB};
-
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
 
 TEST(ReportTool, AMalformedFileIsNamedAndTheOthersAreReported) {
     TestServices lab01;

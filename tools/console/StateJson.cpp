@@ -65,7 +65,7 @@ void runJson(JsonWriter& json, const RunRow& row) {
     wholeMember(json, "reading_left", row.readingLeft);
     wholeMember(json, "seconds_on_problem", row.secondsOnProblem);
     wholeMember(json, "seconds_since_start", row.secondsSinceStart);
-    wholeMember(json, "median_decision_ms", row.medianDecisionMs);
+    wholeMember(json, "decision_median_ms", row.medianDecisionMs);
     wholeMember(json, "seconds_since_alive", row.secondsSinceAlive);
     wholeMember(json, "seconds_left", row.secondsLeft);
     strings(json, "warnings", row.warnings);

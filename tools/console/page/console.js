@@ -128,7 +128,7 @@
         stageText(run),
         clock(since(run.seconds_on_problem)),
         clock(ended ? run.seconds_since_start : since(run.seconds_since_start)),
-        run.median_decision_ms === null ? '' : (run.median_decision_ms / 1000).toFixed(1) + ' s',
+        run.decision_median_ms === null ? '' : (run.decision_median_ms / 1000).toFixed(1) + ' s',
         aliveText(run),
         run.warnings.join('; '),
       ];
