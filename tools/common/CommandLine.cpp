@@ -9,7 +9,8 @@ namespace tovask::tools {
 
 CommandLine readCommandLine(const std::vector<std::string>& arguments,
                             std::string_view folderOption,
-                            std::span<const std::string_view> valueOptions) {
+                            std::span<const std::string_view> valueOptions,
+                            std::span<const std::string_view> switchOptions) {
     CommandLine line;
     for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
         const std::string_view arg = arguments[i];
@@ -23,6 +24,8 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments,
             line.folder = os::pathFromUtf8(arguments[++i]);
         } else if (takesValue) {
             line.values[std::string(arg)] = arguments[++i];
+        } else if (std::ranges::find(switchOptions, arg) != switchOptions.end()) {
+            line.switches.insert(std::string(arg));
         } else if (arg.size() > 1 && arg.front() == '-') {
             line.error = "unknown option " + std::string(arg);
         } else {
@@ -56,7 +59,8 @@ int Tool::fail(const std::string& message) const {
 std::optional<int> Tool::start(int argc, char** argv, CommandLine& line) const {
     os::treatFileSizeLimitAsWriteFailure();
     os::showUtf8InConsole();
-    line = readCommandLine(os::commandLineArguments(argc, argv), folderOption, valueOptions);
+    line = readCommandLine(os::commandLineArguments(argc, argv), folderOption, valueOptions,
+                           switchOptions);
     if (!line.error.empty())
         return fail(line.error + "\n" + std::string(usage));
     if (line.help) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,15 +27,18 @@ struct CommandLine {
     std::vector<std::filesystem::path> names;    // "-" is a name (standard input, say)
     // The value given with each of the tool's other options that take one.
     std::map<std::string, std::string, std::less<>> values;
+    // The tool's switches given (options that take no value, "--no-browser").
+    std::set<std::string, std::less<>> switches;
     std::string error; // what is wrong with the line; empty if nothing
 };
 
 // arguments: those after the program's name, UTF-8. folderOption: "--program-dir", "--out"; empty
 // for a tool that has none. valueOptions: the options besides the folder option that take a value
-// ("--pc NAME").
+// ("--pc NAME"); switchOptions: those that take none ("--no-browser").
 CommandLine readCommandLine(const std::vector<std::string>& arguments,
                             std::string_view folderOption,
-                            std::span<const std::string_view> valueOptions = {});
+                            std::span<const std::string_view> valueOptions = {},
+                            std::span<const std::string_view> switchOptions = {});
 
 // A tool as its user meets it: its name, its usage text, and its exit status when it cannot run.
 struct Tool {
@@ -44,6 +48,7 @@ struct Tool {
     int done = kExitDone;
     int cannotRun = kExitCannotRun;
     std::span<const std::string_view> valueOptions = {};
+    std::span<const std::string_view> switchOptions = {};
 
     // Reads the command line into `line` (on Windows as UTF-16, whatever the code page), after
     // making a file-size limit an ordinary write failure (os::treatFileSizeLimitAsWriteFailure),

@@ -14,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -33,27 +32,8 @@ constexpr const char* kUsage =
     "folder, and payments-by-group.csv beside it) and ends; exit status 1 when a log or word\n"
     "file could not be read.\n";
 
-struct Options {
-    bool browser = true;
-    bool payments = false;
-};
-Options options;
-
-// Takes the console's switches out of the command line; the rest is the tools' common one.
-void takeSwitches(std::vector<char*>& arguments) {
-    std::erase_if(arguments, [first = arguments.front()](char* argument) {
-        const std::string_view arg = argument;
-        if (argument == first)
-            return false;
-        if (arg == "--no-browser")
-            options.browser = false;
-        else if (arg == "--payments")
-            options.payments = true;
-        else
-            return false;
-        return true;
-    });
-}
+constexpr std::string_view kNoBrowser = "--no-browser";
+constexpr std::string_view kPayments = "--payments";
 
 // The port of --port, when given: a number from 0 to 65535.
 std::optional<std::uint16_t> portOf(const tools::CommandLine& line, std::string& error) {
@@ -93,7 +73,7 @@ int writePaymentList(const tools::Tool& tool, Session& session, const fs::path& 
 }
 
 int serve(const tools::Tool& tool, Session& session, const fs::path& paymentsFile,
-          std::optional<std::uint16_t> port) {
+          std::optional<std::uint16_t> port, bool openBrowser) {
     HttpServer::Settings settings;
     settings.port = port;
     settings.token = hex(os::secureRandomBytes(16));
@@ -114,7 +94,7 @@ int serve(const tools::Tool& tool, Session& session, const fs::path& paymentsFil
         std::cout << "watching " << folder.path.string() << "\n";
     std::cout << "payment list: " << paymentsFile.string() << "\nCtrl+C ends the console."
               << std::endl;
-    if (options.browser && !os::openInBrowser(server->address()))
+    if (openBrowser && !os::openInBrowser(server->address()))
         std::cerr << "tovask-console: no browser could be opened: open the address above\n";
     server->run();
     return tools::kExitDone;
@@ -123,7 +103,8 @@ int serve(const tools::Tool& tool, Session& session, const fs::path& paymentsFil
 int work(const tools::Tool& tool, const tools::CommandLine& line) {
     if (line.names.empty())
         return tool.fail("name at least one folder\n" + std::string(kUsage));
-    if (line.folder && !options.payments)
+    const bool payments = line.switches.contains(kPayments);
+    if (line.folder && !payments)
         return tool.fail("--out goes with --payments");
     std::string wrongPort;
     const auto port = portOf(line, wrongPort);
@@ -131,9 +112,10 @@ int work(const tools::Tool& tool, const tools::CommandLine& line) {
         return tool.fail(wrongPort);
     try {
         Session session(line.names);
-        if (options.payments)
+        if (payments)
             return writePaymentList(tool, session, line.folder.value_or("payments.csv"));
-        return serve(tool, session, line.names.front() / "payments.csv", port);
+        return serve(tool, session, line.names.front() / "payments.csv", port,
+                     !line.switches.contains(kNoBrowser));
     } catch (const Failure& failure) {
         return tool.fail(failure.what());
     }
@@ -143,9 +125,8 @@ int work(const tools::Tool& tool, const tools::CommandLine& line) {
 
 int main(int argc, char** argv) {
     static constexpr std::string_view kValueOptions[] = {"--port"};
-    const tools::Tool tool{"tovask-console",      "--out",      kUsage, tools::kExitDone,
-                           tools::kExitCannotRun, kValueOptions};
-    std::vector<char*> arguments(argv, argv + argc);
-    takeSwitches(arguments);
-    return tool.run(static_cast<int>(arguments.size()), arguments.data(), work);
+    static constexpr std::string_view kSwitchOptions[] = {kNoBrowser, kPayments};
+    const tools::Tool tool{"tovask-console",      "--out",       kUsage,        tools::kExitDone,
+                           tools::kExitCannotRun, kValueOptions, kSwitchOptions};
+    return tool.run(argc, argv, work);
 }
