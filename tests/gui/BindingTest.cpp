@@ -1,6 +1,7 @@
 // The boundary between Qt's event loop and the model, on a small window of its own: what
 // happens when a handler fails, when a tick falls inside a handler, and the platform's boxes.
 #include "tests/gui/MessageBoxes.h"
+#include "tests/support/CloseQuestion.h"
 #include "ui/qt/QtServices.h"
 #include "ui/qt/QtWindow.h"
 
@@ -143,15 +144,11 @@ TEST(Binding, ClosingTheWindowAsksTheModel) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     for (const bool may : {false, true}) {
         Model model;
-        int asked = 0;
-        model.window.onQueryClose = [&] {
-            ++asked;
-            return may;
-        };
+        const test::CloseQuestion question(model.window, may);
         QtWindow window(model.window, 1000, 1000);
         window.show();
         EXPECT_EQ(window.close(), may);
-        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(question.asked(), 1);
         EXPECT_EQ(window.isVisible(), !may);
     }
     QGuiApplication::setQuitOnLastWindowClosed(true);

@@ -1,5 +1,6 @@
 // The Win32 binding on a small window of its own, under Wine: keys typed on the button, the
 // scroll bar's requests, the timers' pace, the texts, and a handler that fails.
+#include "tests/support/CloseQuestion.h"
 #include "tests/win32/Pump.h"
 #include "ui/Scaling.h"
 #include "ui/win32/Text.h"
@@ -234,16 +235,12 @@ TEST(Win32Binding, ClosingTheWindowDeletesItsFonts) {
 TEST(Win32Binding, ClosingTheWindowAsksTheModel) {
     for (const bool may : {false, true}) {
         Model model;
-        int asked = 0;
-        model.window.onQueryClose = [&] {
-            ++asked;
-            return may;
-        };
+        const test::CloseQuestion question(model.window, may);
         Shown shown(model);
         const HWND hwnd = shown.window.hwnd();
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
         test::pump(shown.window, 200ms);
-        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(question.asked(), 1);
         EXPECT_EQ(IsWindow(hwnd) != FALSE, !may);
     }
 }

@@ -30,6 +30,19 @@ void wholeMember(JsonWriter& json, std::string_view name, const std::optional<do
         json.null();
 }
 
+// name: an array of one object per item, whose members write(item) writes.
+template <typename Items, typename Write>
+void objects(JsonWriter& json, std::string_view name, const Items& items, Write write) {
+    json.key(name);
+    json.beginArray();
+    for (const auto& item : items) {
+        json.beginObject();
+        write(item);
+        json.endObject();
+    }
+    json.endArray();
+}
+
 void strings(JsonWriter& json, std::string_view name, const std::vector<std::string>& texts) {
     json.key(name);
     json.beginArray();
@@ -76,19 +89,14 @@ void planJson(JsonWriter& json, const PlanView& plan) {
     json.beginObject();
     json.key("present");
     json.boolean(plan.present);
-    json.key("rows");
-    json.beginArray();
-    for (const PlanRow& row : plan.rows) {
-        json.beginObject();
+    objects(json, "rows", plan.rows, [&json](const PlanRow& row) {
         member(json, "pc", row.pc);
         member(json, "input_data_file", row.inputDataFile);
         member(json, "language", row.language);
         member(json, "treatment", row.treatment);
         member(json, "time_to_wait", row.timeToWait);
         member(json, "reading_time", row.readingTime);
-        json.endObject();
-    }
-    json.endArray();
+    });
     strings(json, "problems", plan.problems);
     json.endObject();
 }
@@ -124,15 +132,10 @@ std::string stateJson(const StateParts& parts, std::optional<std::int64_t> polle
     json.key("plan");
     planJson(json, parts.plan);
 
-    json.key("folders");
-    json.beginArray();
-    for (const DataFolder& folder : parts.folders) {
-        json.beginObject();
+    objects(json, "folders", parts.folders, [&json](const DataFolder& folder) {
         member(json, "label", folder.label);
         member(json, "path", folder.path.string());
-        json.endObject();
-    }
-    json.endArray();
+    });
 
     json.key("payments");
     json.beginObject();
@@ -152,10 +155,7 @@ std::string stateJson(const StateParts& parts, std::optional<std::int64_t> polle
 std::string paymentsJson(const PaymentList& list, const std::string& file) {
     JsonWriter json;
     json.beginObject();
-    json.key("payments");
-    json.beginArray();
-    for (const Payment& p : list.payments) {
-        json.beginObject();
+    objects(json, "payments", list.payments, [&json](const Payment& p) {
         member(json, "folder", p.folder);
         member(json, "pc", p.pc);
         member(json, "input_data_file", p.inputDataFile);
@@ -167,18 +167,11 @@ std::string paymentsJson(const PaymentList& list, const std::string& file) {
         member(json, "side_two_groups", p.sideTwoGroups);
         member(json, "units_two", doubleText(p.unitsTwo));
         member(json, "money_two", doubleText(p.moneyTwo));
-        json.endObject();
-    }
-    json.endArray();
-    json.key("by_group");
-    json.beginArray();
-    for (const GroupTotal& total : list.byGroup) {
-        json.beginObject();
+    });
+    objects(json, "by_group", list.byGroup, [&json](const GroupTotal& total) {
         member(json, "group", total.group);
         member(json, "money", doubleText(total.money));
-        json.endObject();
-    }
-    json.endArray();
+    });
     strings(json, "problems", list.problems);
     member(json, "file", file);
     json.endObject();
@@ -189,15 +182,10 @@ std::string releasedJson(const Session::Released& released) {
     JsonWriter json;
     json.beginObject();
     strings(json, "released", released.released);
-    json.key("not_released");
-    json.beginArray();
-    for (const auto& [run, why] : released.notReleased) {
-        json.beginObject();
-        member(json, "run", run);
-        member(json, "why", why);
-        json.endObject();
-    }
-    json.endArray();
+    objects(json, "not_released", released.notReleased, [&json](const auto& refused) {
+        member(json, "run", refused.first);
+        member(json, "why", refused.second);
+    });
     json.endObject();
     return json.text();
 }
