@@ -86,8 +86,10 @@ class SimulatedLab(unittest.TestCase):
             [(pc, "not started") for pc in idle]))
         rows = lab.rows_by_pc(state)
         self.assertEqual((rows[waiting[0]]["stage"], rows[waiting[0]]["waiting_at"]), (11, 1))
-        self.assertEqual((rows[reading[0]]["stage"], rows[reading[0]]["stage_text"]),
-                         (11, "reading, 1 s left"))
+        # The console counts the reading time down on its own clock between signs of life, so a
+        # slow machine may show the second the script's tick left as already gone.
+        self.assertEqual(rows[reading[0]]["stage"], 11)
+        self.assertIn(rows[reading[0]]["stage_text"], ("reading, 1 s left", "reading, 0 s left"))
         self.assertEqual([rows[pc]["stage"] for pc in opened], [1] * len(opened))
         self.assertEqual([(rows[pc]["stage"], rows[pc]["results_file"]) for pc in idle],
                          [(None, "")] * len(idle))
