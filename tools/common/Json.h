@@ -4,6 +4,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,36 @@ public:
     void number(double value);
     template <std::integral T> void number(T value) { integer(static_cast<std::int64_t>(value)); }
     void number(bool) = delete;
+    // A number, or null for an empty optional.
+    template <typename Number> void number(const std::optional<Number>& value) {
+        if (value)
+            number(*value);
+        else
+            null();
+    }
+
+    // One member of the object being written: its name, then its value (null for an empty
+    // optional).
+    void member(std::string_view name, std::string_view text) {
+        key(name);
+        string(text);
+    }
+    template <std::same_as<bool> Bool> void member(std::string_view name, Bool value) {
+        key(name);
+        boolean(value);
+    }
+    template <typename Number>
+    requires(!std::same_as<Number, bool>) &&
+        (std::integral<Number> || std::floating_point<Number>)void member(std::string_view name,
+                                                                          Number value) {
+        key(name);
+        number(value);
+    }
+    template <typename Number>
+    void member(std::string_view name, const std::optional<Number>& value) {
+        key(name);
+        number(value);
+    }
 
     const std::string& text() const { return text_; }
 

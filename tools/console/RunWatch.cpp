@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
+#include <utility>
 
 namespace tovask::console {
 
@@ -98,6 +100,41 @@ Progress progressOf(int stage, int problem, int waitingAt) {
         return {stage - 1, problem, 0};
     default:
         return {0, 0, 0};
+    }
+}
+
+// The phase of a run at its stage, and the words for where it stands.
+std::pair<Phase, std::string> stageWords(const RunRow& row, int stage) {
+    const std::string problem =
+        "problem " + std::to_string(row.problem) + " of " + std::to_string(row.problems);
+    switch (stage) {
+    case 0:
+        return {Phase::ParameterScreen, "parameter screen"};
+    case 1:
+        return {Phase::Instructions, "files read, instructions not yet opened"};
+    case 11:
+        if (row.waitingAt == 1)
+            return {Phase::HoldOne, "waiting at hold point 1"};
+        if (row.readingLeft)
+            return {Phase::Reading, "reading, " + std::to_string(*row.readingLeft) + " s left"};
+        return {Phase::Reading, "reading"};
+    case 2:
+        return {Phase::Problems, "released, closing the instructions"};
+    case 3:
+    case 4:
+        return {Phase::Problems, problem};
+    case 5:
+        return {Phase::Problems, problem + " answered"};
+    case 6:
+        if (row.waitingAt == 2)
+            return {Phase::HoldTwo, "results written, waiting at hold point 2"};
+        return {Phase::Problems, "all " + std::to_string(row.problems) + " problems answered"};
+    case 7:
+        return {Phase::PlayingOut, "released, about to choose the problem to pay"};
+    case 9:
+        return {Phase::PlayedOut, "played out"};
+    default:
+        return {Phase::PlayingOut, "choosing the problem to pay"};
     }
 }
 
@@ -354,60 +391,13 @@ void RunWatch::place(RunRow& row, Clock::time_point now) const {
 
 // The phase of the run and the words for where it stands.
 void RunWatch::name(RunRow& row, bool broke) const {
-    const std::string ofN = " of " + std::to_string(row.problems);
-    const std::string k = std::to_string(row.problem);
-    const int stage = row.stage.value_or(0);
     if (closed_) {
         row.phase = Phase::Closed;
         row.stageText = "window closed before the end";
         return;
     }
-    if (playedOut_ || stage == 9) {
-        row.phase = Phase::PlayedOut;
-        row.stageText = "played out";
-        return;
-    }
-    switch (stage) {
-    case 0:
-        row.phase = Phase::ParameterScreen;
-        row.stageText = "parameter screen";
-        break;
-    case 1:
-        row.phase = Phase::Instructions;
-        row.stageText = "files read, instructions not yet opened";
-        break;
-    case 11:
-        row.phase = row.waitingAt == 1 ? Phase::HoldOne : Phase::Reading;
-        row.stageText = row.waitingAt == 1 ? "waiting at hold point 1"
-                        : row.readingLeft
-                            ? "reading, " + std::to_string(*row.readingLeft) + " s left"
-                            : "reading";
-        break;
-    case 2:
-        row.phase = Phase::Problems;
-        row.stageText = "released, closing the instructions";
-        break;
-    case 3:
-    case 4:
-        row.phase = Phase::Problems;
-        row.stageText = "problem " + k + ofN;
-        break;
-    case 5:
-        row.phase = Phase::Problems;
-        row.stageText = "problem " + k + ofN + " answered";
-        break;
-    case 6:
-        row.phase = row.waitingAt == 2 ? Phase::HoldTwo : Phase::Problems;
-        row.stageText = row.waitingAt == 2
-                            ? "results written, waiting at hold point 2"
-                            : "all " + std::to_string(row.problems) + " problems answered";
-        break;
-    default:
-        row.phase = Phase::PlayingOut;
-        row.stageText = stage == 7 ? "released, about to choose the problem to pay"
-                                   : "choosing the problem to pay";
-    }
-    if (broke) {
+    std::tie(row.phase, row.stageText) = stageWords(row, playedOut_ ? 9 : row.stage.value_or(0));
+    if (broke && !isOver(row.phase)) {
         row.phase = Phase::BrokeOff;
         row.stageText = "broke off (" + row.stageText + ")";
         row.waitingAt = 0;

@@ -11,16 +11,6 @@ using tools::JsonWriter;
 
 namespace {
 
-void member(JsonWriter& json, std::string_view name, std::string_view text) {
-    json.key(name);
-    json.string(text);
-}
-
-void member(JsonWriter& json, std::string_view name, int value) {
-    json.key(name);
-    json.number(value);
-}
-
 // A whole number of the unit, or null.
 void wholeMember(JsonWriter& json, std::string_view name, const std::optional<double>& value) {
     json.key(name);
@@ -53,28 +43,23 @@ void strings(JsonWriter& json, std::string_view name, const std::vector<std::str
 
 void runJson(JsonWriter& json, const RunRow& row) {
     json.beginObject();
-    member(json, "id", row.id);
-    member(json, "folder", row.folder);
-    member(json, "pc", row.pc);
-    member(json, "input_data_file", row.inputDataFile);
-    member(json, "results_file", row.resultsFile);
-    member(json, "language", row.language);
-    member(json, "treatment", row.treatment);
-    member(json, "reading_time", row.readingTime);
-    member(json, "waiting_time", row.waitingTime);
-    member(json, "phase", phaseText(row.phase));
-    json.key("stage");
-    if (row.stage)
-        json.number(*row.stage);
-    else
-        json.null();
-    member(json, "stage_text", row.stageText);
-    member(json, "waiting_at", row.waitingAt);
-    json.key("release_sent");
-    json.boolean(row.releaseSent);
-    member(json, "problem", row.problem);
-    member(json, "problems", row.problems);
-    member(json, "answered", row.answered);
+    json.member("id", row.id);
+    json.member("folder", row.folder);
+    json.member("pc", row.pc);
+    json.member("input_data_file", row.inputDataFile);
+    json.member("results_file", row.resultsFile);
+    json.member("language", row.language);
+    json.member("treatment", row.treatment);
+    json.member("reading_time", row.readingTime);
+    json.member("waiting_time", row.waitingTime);
+    json.member("phase", phaseText(row.phase));
+    json.member("stage", row.stage);
+    json.member("stage_text", row.stageText);
+    json.member("waiting_at", row.waitingAt);
+    json.member("release_sent", row.releaseSent);
+    json.member("problem", row.problem);
+    json.member("problems", row.problems);
+    json.member("answered", row.answered);
     wholeMember(json, "reading_left", row.readingLeft);
     wholeMember(json, "seconds_on_problem", row.secondsOnProblem);
     wholeMember(json, "seconds_since_start", row.secondsSinceStart);
@@ -87,15 +72,14 @@ void runJson(JsonWriter& json, const RunRow& row) {
 
 void planJson(JsonWriter& json, const PlanView& plan) {
     json.beginObject();
-    json.key("present");
-    json.boolean(plan.present);
+    json.member("present", plan.present);
     objects(json, "rows", plan.rows, [&json](const PlanRow& row) {
-        member(json, "pc", row.pc);
-        member(json, "input_data_file", row.inputDataFile);
-        member(json, "language", row.language);
-        member(json, "treatment", row.treatment);
-        member(json, "time_to_wait", row.timeToWait);
-        member(json, "reading_time", row.readingTime);
+        json.member("pc", row.pc);
+        json.member("input_data_file", row.inputDataFile);
+        json.member("language", row.language);
+        json.member("treatment", row.treatment);
+        json.member("time_to_wait", row.timeToWait);
+        json.member("reading_time", row.readingTime);
     });
     strings(json, "problems", plan.problems);
     json.endObject();
@@ -114,15 +98,15 @@ std::string stateJson(const StateParts& parts, std::optional<std::int64_t> polle
 
     json.key("summary");
     json.beginObject();
-    member(json, "pcs", static_cast<int>(parts.rows.size()));
+    json.member("pcs", static_cast<int>(parts.rows.size()));
     json.key("phases");
     json.beginArray();
     for (int phase = 0; phase < kPhases; ++phase) {
         if (parts.summary.phases[static_cast<std::size_t>(phase)] == 0)
             continue;
         json.beginObject();
-        member(json, "phase", phaseText(static_cast<Phase>(phase)));
-        member(json, "count", parts.summary.phases[static_cast<std::size_t>(phase)]);
+        json.member("phase", phaseText(static_cast<Phase>(phase)));
+        json.member("count", parts.summary.phases[static_cast<std::size_t>(phase)]);
         json.endObject();
     }
     json.endArray();
@@ -133,21 +117,19 @@ std::string stateJson(const StateParts& parts, std::optional<std::int64_t> polle
     planJson(json, parts.plan);
 
     objects(json, "folders", parts.folders, [&json](const DataFolder& folder) {
-        member(json, "label", folder.label);
-        member(json, "path", folder.path.string());
+        json.member("label", folder.label);
+        json.member("path", folder.path.string());
     });
 
     json.key("payments");
     json.beginObject();
-    member(json, "count", static_cast<int>(parts.payments.payments.size()));
-    member(json, "file", parts.paymentsFile);
+    json.member("count", static_cast<int>(parts.payments.payments.size()));
+    json.member("file", parts.paymentsFile);
     strings(json, "problems", parts.payments.problems);
     json.endObject();
 
-    if (polledAt) {
-        json.key("polled_at");
-        json.number(*polledAt);
-    }
+    if (polledAt)
+        json.member("polled_at", *polledAt);
     json.endObject();
     return json.text();
 }
@@ -156,24 +138,24 @@ std::string paymentsJson(const PaymentList& list, const std::string& file) {
     JsonWriter json;
     json.beginObject();
     objects(json, "payments", list.payments, [&json](const Payment& p) {
-        member(json, "folder", p.folder);
-        member(json, "pc", p.pc);
-        member(json, "input_data_file", p.inputDataFile);
-        member(json, "results_file", p.resultsFile);
-        member(json, "task", p.task);
-        member(json, "side_one_groups", p.sideOneGroups);
-        member(json, "units_one", doubleText(p.unitsOne));
-        member(json, "money_one", doubleText(p.moneyOne));
-        member(json, "side_two_groups", p.sideTwoGroups);
-        member(json, "units_two", doubleText(p.unitsTwo));
-        member(json, "money_two", doubleText(p.moneyTwo));
+        json.member("folder", p.folder);
+        json.member("pc", p.pc);
+        json.member("input_data_file", p.inputDataFile);
+        json.member("results_file", p.resultsFile);
+        json.member("task", p.task);
+        json.member("side_one_groups", p.sideOneGroups);
+        json.member("units_one", doubleText(p.unitsOne));
+        json.member("money_one", doubleText(p.moneyOne));
+        json.member("side_two_groups", p.sideTwoGroups);
+        json.member("units_two", doubleText(p.unitsTwo));
+        json.member("money_two", doubleText(p.moneyTwo));
     });
     objects(json, "by_group", list.byGroup, [&json](const GroupTotal& total) {
-        member(json, "group", total.group);
-        member(json, "money", doubleText(total.money));
+        json.member("group", total.group);
+        json.member("money", doubleText(total.money));
     });
     strings(json, "problems", list.problems);
-    member(json, "file", file);
+    json.member("file", file);
     json.endObject();
     return json.text();
 }
@@ -183,8 +165,8 @@ std::string releasedJson(const Session::Released& released) {
     json.beginObject();
     strings(json, "released", released.released);
     objects(json, "not_released", released.notReleased, [&json](const auto& refused) {
-        member(json, "run", refused.first);
-        member(json, "why", refused.second);
+        json.member("run", refused.first);
+        json.member("why", refused.second);
     });
     json.endObject();
     return json.text();

@@ -11,119 +11,89 @@ namespace {
 using tools::JsonWriter;
 using ui::Kind;
 
-void writeVisible(JsonWriter& json, const ui::Control& control) {
-    json.key("visible");
-    json.boolean(control.visible());
-}
-
-void writeGeometry(JsonWriter& json, const ui::Control& control) {
-    json.key("left");
-    json.number(control.left());
-    json.key("top");
-    json.number(control.top());
-    json.key("width");
-    json.number(control.width());
-    json.key("height");
-    json.number(control.height());
-}
-
-// The fields of one control, by its kind: what it shows, whether it is visible (its own
-// property) and enabled, its geometry in twips, and the properties only labels have.
-void writeControl(JsonWriter& json, const ui::Control& control) {
-    json.beginObject();
+// The caption of a control that has one; nothing for the others.
+const std::string* captionOf(const ui::Control& control) {
     switch (control.kind()) {
     case Kind::Window:
-        json.key("caption");
-        json.string(static_cast<const ui::Window&>(control).caption());
-        writeVisible(json, control);
-        writeGeometry(json, control);
-        break;
-    case Kind::Label: {
-        const auto& label = static_cast<const ui::Label&>(control);
-        json.key("caption");
-        json.string(label.caption());
-        writeVisible(json, control);
-        writeGeometry(json, control);
-        json.key("backcolor");
-        json.number(label.backColor());
-        json.key("fontsize");
-        json.number(label.fontSize());
-        break;
-    }
+        return &static_cast<const ui::Window&>(control).caption();
+    case Kind::Label:
+        return &static_cast<const ui::Label&>(control).caption();
     case Kind::Frame:
-        json.key("caption");
-        json.string(static_cast<const ui::Frame&>(control).caption());
-        writeVisible(json, control);
-        writeGeometry(json, control);
-        break;
-    case Kind::CommandButton: {
-        const auto& button = static_cast<const ui::CommandButton&>(control);
-        json.key("caption");
-        json.string(button.caption());
-        writeVisible(json, control);
-        json.key("enabled");
-        json.boolean(button.enabled());
-        writeGeometry(json, control);
-        break;
+        return &static_cast<const ui::Frame&>(control).caption();
+    case Kind::CommandButton:
+        return &static_cast<const ui::CommandButton&>(control).caption();
+    default:
+        return nullptr;
     }
-    case Kind::TextBox:
-    case Kind::ComboBox: {
-        const auto& box = static_cast<const ui::TextBox&>(control);
-        json.key("text");
-        json.string(box.text());
-        if (control.kind() == Kind::ComboBox) {
-            json.key("items");
-            json.beginArray();
-            for (const std::string& item : static_cast<const ui::ComboBox&>(control).items())
-                json.string(item);
-            json.endArray();
-        }
-        writeVisible(json, control);
-        json.key("enabled");
-        json.boolean(box.enabled());
-        writeGeometry(json, control);
-        break;
-    }
-    case Kind::HScrollBar: {
-        const auto& slider = static_cast<const ui::HScrollBar&>(control);
-        json.key("value");
-        json.number(slider.value());
-        json.key("max");
-        json.number(slider.max());
-        json.key("min");
-        json.number(slider.min());
-        writeVisible(json, control);
-        writeGeometry(json, control);
-        break;
-    }
-    case Kind::PictureBox:
-        writeVisible(json, control);
-        writeGeometry(json, control);
-        break;
-    case Kind::Timer: {
-        const auto& timer = static_cast<const ui::Timer&>(control);
-        json.key("enabled");
-        json.boolean(timer.enabled());
-        json.key("interval");
-        json.number(timer.interval());
-        break;
-    }
-    }
-    json.endObject();
 }
 
-template <typename T> void writeOptional(JsonWriter& json, const std::optional<T>& value) {
-    if (value)
-        json.number(*value);
-    else
-        json.null();
+// What the control shows of its own: its caption, its text (and a list's items), or the
+// slider's value and range.
+void writeShown(JsonWriter& json, const ui::Control& control) {
+    if (const std::string* caption = captionOf(control))
+        json.member("caption", *caption);
+    if (control.kind() == Kind::TextBox || control.kind() == Kind::ComboBox)
+        json.member("text", static_cast<const ui::TextBox&>(control).text());
+    if (control.kind() == Kind::ComboBox) {
+        json.key("items");
+        json.beginArray();
+        for (const std::string& item : static_cast<const ui::ComboBox&>(control).items())
+            json.string(item);
+        json.endArray();
+    }
+    if (control.kind() == Kind::HScrollBar) {
+        const auto& slider = static_cast<const ui::HScrollBar&>(control);
+        json.member("value", slider.value());
+        json.member("max", slider.max());
+        json.member("min", slider.min());
+    }
+}
+
+// Whether the control takes input, for the kinds that can be disabled.
+std::optional<bool> enabledOf(const ui::Control& control) {
+    switch (control.kind()) {
+    case Kind::CommandButton:
+        return static_cast<const ui::CommandButton&>(control).enabled();
+    case Kind::TextBox:
+    case Kind::ComboBox:
+        return static_cast<const ui::TextBox&>(control).enabled();
+    default:
+        return std::nullopt;
+    }
+}
+
+// The fields of one control: what it shows, whether it is visible (its own property) and
+// enabled, its geometry in twips, and the properties only labels have. A timer has only its
+// state and interval.
+void writeControl(JsonWriter& json, const ui::Control& control) {
+    json.beginObject();
+    if (control.kind() == Kind::Timer) {
+        const auto& timer = static_cast<const ui::Timer&>(control);
+        json.member("enabled", timer.enabled());
+        json.member("interval", timer.interval());
+    } else {
+        writeShown(json, control);
+        json.member("visible", control.visible());
+        if (const auto enabled = enabledOf(control))
+            json.member("enabled", *enabled);
+        json.member("left", control.left());
+        json.member("top", control.top());
+        json.member("width", control.width());
+        json.member("height", control.height());
+    }
+    if (control.kind() == Kind::Label) {
+        const auto& label = static_cast<const ui::Label&>(control);
+        json.member("backcolor", label.backColor());
+        json.member("fontsize", label.fontSize());
+    }
+    json.endObject();
 }
 
 // Problems 1 to count of a per-problem array; index 0 is never used.
 template <typename Array> void writeProblems(JsonWriter& json, const Array& values, int count) {
     json.beginArray();
     for (int p = 1; p <= count; ++p)
-        writeOptional(json, values[static_cast<std::size_t>(p)]);
+        json.number(values[static_cast<std::size_t>(p)]);
     json.endArray();
 }
 
@@ -133,12 +103,9 @@ std::string dumpState(const Experiment& experiment, const std::vector<Message>& 
                       const std::optional<std::string>& ended) {
     JsonWriter json;
     json.beginObject();
-    json.key("stage");
-    json.number(experiment.Stage);
-    json.key("pn");
-    json.number(experiment.pn);
-    json.key("caption");
-    json.string(experiment.form.caption());
+    json.member("stage", experiment.Stage);
+    json.member("pn", experiment.pn);
+    json.member("caption", experiment.form.caption());
 
     json.key("controls");
     json.beginObject();
@@ -150,16 +117,11 @@ std::string dumpState(const Experiment& experiment, const std::vector<Message>& 
 
     json.key("vars");
     json.beginObject();
-    json.key("KeyArmed");
-    json.number(experiment.KeyArmed);
-    json.key("ProblemCount");
-    writeOptional(json, experiment.ProblemCount);
-    json.key("MaxAmount");
-    json.number(experiment.MaxAmount);
-    json.key("ReadTime");
-    writeOptional(json, experiment.ReadTime);
-    json.key("WaitLeft");
-    json.number(experiment.WaitLeft);
+    json.member("KeyArmed", experiment.KeyArmed);
+    json.member("ProblemCount", experiment.ProblemCount);
+    json.member("MaxAmount", experiment.MaxAmount);
+    json.member("ReadTime", experiment.ReadTime);
+    json.member("WaitLeft", experiment.WaitLeft);
     const int count = std::clamp(experiment.ProblemCount.value_or(0), 0, Experiment::kLast);
     json.key("all");
     writeProblems(json, experiment.all, count);
@@ -173,10 +135,8 @@ std::string dumpState(const Experiment& experiment, const std::vector<Message>& 
     json.beginArray();
     for (const Message& message : messages) {
         json.beginObject();
-        json.key("title");
-        json.string(message.title);
-        json.key("text");
-        json.string(message.text);
+        json.member("title", message.title);
+        json.member("text", message.text);
         json.endObject();
     }
     json.endArray();
