@@ -3,6 +3,7 @@
 #include "tools/common/Json.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tovask::script {
 
