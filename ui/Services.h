@@ -18,8 +18,9 @@ public:
     // true when Yes was chosen.
     virtual bool ask(const std::string& title, const std::string& text) = 0;
     // The folder that stands for the one holding the program; its data/ subfolder holds
-    // the word files, the problem files and the results.
-    virtual std::filesystem::path programFolder() const = 0;
+    // the word files, the problem files and the results. Both windows run from the folder of
+    // their executable, beside which the build, the zip and the package put data/.
+    virtual std::filesystem::path programFolder() const;
 };
 
 } // namespace tovask::ui

@@ -1,7 +1,6 @@
 #include "ui/qt/QtServices.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMessageBox>
 
 namespace tovask::qt {
@@ -21,10 +20,6 @@ bool QtServices::ask(const std::string& title, const std::string& text) {
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
-}
-
-std::filesystem::path QtServices::programFolder() const {
-    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }
 
 } // namespace tovask::qt

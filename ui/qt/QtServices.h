@@ -1,5 +1,5 @@
 #pragma once
-// The platform services on Qt: modal message boxes and questions and the folder of the executable.
+// The platform services on Qt: modal message boxes and questions.
 
 #include "ui/Services.h"
 
@@ -12,8 +12,6 @@ public:
     void showMessage(const std::string& title, const std::string& text) override;
     // The same box with Yes and No; No is the default and Escape's answer.
     bool ask(const std::string& title, const std::string& text) override;
-    // The folder of the executable (the build copies data/ beside it).
-    std::filesystem::path programFolder() const override;
 };
 
 } // namespace tovask::qt

@@ -1,6 +1,5 @@
 #include "ui/win32/Win32Services.h"
 
-#include "files/OperatingSystem.h"
 #include "ui/win32/Text.h"
 #include <windows.h>
 
@@ -29,10 +28,6 @@ void Win32Services::showMessage(const std::string& title, const std::string& tex
 
 bool Win32Services::ask(const std::string& title, const std::string& text) {
     return modalBox(title, text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
-}
-
-std::filesystem::path Win32Services::programFolder() const {
-    return os::executableFolder();
 }
 
 } // namespace tovask::win32

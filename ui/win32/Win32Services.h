@@ -1,6 +1,5 @@
 #pragma once
-// The platform services on Win32: modal message boxes and questions and the folder of the
-// executable.
+// The platform services on Win32: modal message boxes and questions.
 
 #include "ui/Services.h"
 
@@ -17,8 +16,6 @@ public:
     void showMessage(const std::string& title, const std::string& text) override;
     // The same box with Yes and No; No is the default button.
     bool ask(const std::string& title, const std::string& text) override;
-    // The folder of the executable: data/ lies beside tovask.exe.
-    std::filesystem::path programFolder() const override;
 };
 
 } // namespace tovask::win32
