@@ -14,9 +14,8 @@ namespace tovask {
 
 namespace {
 
-// The columns, in the order of the header.
+// The items of the columns in a row, for the messages.
 enum Column { kPc = 1, kInputDataFile, kLanguage, kTreatment, kTimeToWait, kReadingTime };
-constexpr int kColumns = kReadingTime;
 
 // Windows compares computer names without regard to case.
 std::string nameKey(std::string_view name) {
@@ -90,21 +89,15 @@ SessionPlan parseSessionPlan(std::string_view bytes, const std::string& file,
         if (content.empty())
             continue;
         const auto fields = splitCsvLine(content);
-        if (!fields || fields->size() != kColumns) {
+        if (!fields || fields->size() != SessionPlan::kColumns.size()) {
             diagnostics.error({file, line, 0}, "a row has six fields, separated by commas: " +
                                                    std::string(SessionPlan::kHeader));
             continue;
         }
-        const auto field = [&fields](Column column) {
-            return std::string(trimBlanks((*fields)[static_cast<std::size_t>(column - 1)]));
-        };
-        PlanRow row{line,
-                    field(kPc),
-                    field(kInputDataFile),
-                    field(kLanguage),
-                    field(kTreatment),
-                    field(kTimeToWait),
-                    field(kReadingTime)};
+        PlanRow row;
+        row.line = line;
+        for (std::size_t i = 0; i < fields->size(); ++i)
+            row.*SessionPlan::kColumns[i].field = std::string(trimBlanks((*fields)[i]));
         if (!checkRow(row, file, diagnostics))
             continue;
         // Against the rows taken so far: a row left out claims neither its PC nor its file.
@@ -136,10 +129,15 @@ SessionPlan readSessionPlan(const std::filesystem::path& path, Diagnostics& diag
 
 std::string sessionPlanText(const std::vector<PlanRow>& rows) {
     std::string text = std::string(SessionPlan::kHeader) + "\r\n";
-    for (const PlanRow& row : rows)
-        text += csvField(row.pc) + ',' + csvField(row.inputDataFile) + ',' +
-                csvField(row.language) + ',' + csvField(row.treatment) + ',' +
-                csvField(row.timeToWait) + ',' + csvField(row.readingTime) + "\r\n";
+    for (const PlanRow& row : rows) {
+        std::string_view separator;
+        for (const PlanColumn& column : SessionPlan::kColumns) {
+            text += separator;
+            text += csvField(row.*column.field);
+            separator = ",";
+        }
+        text += "\r\n";
+    }
     return text;
 }
 

@@ -6,6 +6,7 @@
 
 #include "files/Diagnostics.h"
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -24,9 +25,24 @@ struct PlanRow {
     std::string readingTime;
 };
 
+// A column of the plan: its name in the header (and in the console's page) and the field of a
+// row it fills.
+struct PlanColumn {
+    std::string_view name;
+    std::string PlanRow::*field;
+};
+
 struct SessionPlan {
     static constexpr std::string_view kHeader =
         "pc,input_data_file,language,treatment,time_to_wait,reading_time";
+    // The columns in the order of the header.
+    static constexpr std::array<PlanColumn, 6> kColumns{
+        {{"pc", &PlanRow::pc},
+         {"input_data_file", &PlanRow::inputDataFile},
+         {"language", &PlanRow::language},
+         {"treatment", &PlanRow::treatment},
+         {"time_to_wait", &PlanRow::timeToWait},
+         {"reading_time", &PlanRow::readingTime}}};
     static constexpr std::string_view kFileName = "session.csv";
 
     std::vector<PlanRow> rows;

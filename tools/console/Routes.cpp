@@ -1,6 +1,7 @@
 #include "tools/console/Routes.h"
 
 #include "base/Failure.h"
+#include "files/SessionPlan.h"
 #include "tools/console/Page.h"
 #include "tools/console/StateJson.h"
 
@@ -82,12 +83,8 @@ std::vector<PlanRow> readPlanBody(const std::string& body) {
             throw Failure("\"rows\" must be a list");
         PlanRow row;
         row.line = static_cast<int>(plan.size()) + 2;
-        for (auto [name, field] :
-             {std::pair{"pc", &row.pc}, std::pair{"input_data_file", &row.inputDataFile},
-              std::pair{"language", &row.language}, std::pair{"treatment", &row.treatment},
-              std::pair{"time_to_wait", &row.timeToWait},
-              std::pair{"reading_time", &row.readingTime}})
-            *field = item.get<std::string>(name, "");
+        for (const PlanColumn& column : SessionPlan::kColumns)
+            row.*column.field = item.get<std::string>(std::string(column.name), "");
         plan.push_back(std::move(row));
     }
     return plan;

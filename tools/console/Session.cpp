@@ -29,6 +29,14 @@ bool going(const RunRow& row) {
     return !isOver(row.phase) && row.phase != Phase::NotStarted;
 }
 
+// A PC's parameters as the plan gives them, shown until its run records its own.
+void takePlannedParameters(RunRow& row, const PlanRow& planned) {
+    row.language = planned.language;
+    row.treatment = planned.treatment;
+    row.readingTime = planned.readingTime;
+    row.waitingTime = planned.timeToWait;
+}
+
 } // namespace
 
 Session::Session(std::vector<fs::path> given)
@@ -151,12 +159,8 @@ std::vector<RunRow> Session::rows(Clock::time_point now) const {
             RunRow row = std::move(runs[*match]);
             if (row.pc.empty())
                 row.pc = planned.pc;
-            if (row.language.empty()) { // the run has not recorded its parameters yet
-                row.language = planned.language;
-                row.treatment = planned.treatment;
-                row.readingTime = planned.readingTime;
-                row.waitingTime = planned.timeToWait;
-            }
+            if (row.language.empty()) // the run has not recorded its parameters yet
+                takePlannedParameters(row, planned);
             rows.push_back(std::move(row));
             continue;
         }
@@ -164,10 +168,7 @@ std::vector<RunRow> Session::rows(Clock::time_point now) const {
         row.id = "pc:" + planned.pc;
         row.pc = planned.pc;
         row.inputDataFile = planned.inputDataFile;
-        row.language = planned.language;
-        row.treatment = planned.treatment;
-        row.readingTime = planned.readingTime;
-        row.waitingTime = planned.timeToWait;
+        takePlannedParameters(row, planned);
         row.stageText = "not started";
         for (const RunRow& other : runs)
             if (other.inputDataFile == planned.inputDataFile && going(other))

@@ -1,6 +1,7 @@
 #include "tools/console/StateJson.h"
 
 #include "base/Numbers.h"
+#include "files/SessionPlan.h"
 #include "tools/common/Json.h"
 
 #include <cmath>
@@ -74,12 +75,8 @@ void planJson(JsonWriter& json, const PlanView& plan) {
     json.beginObject();
     json.member("present", plan.present);
     objects(json, "rows", plan.rows, [&json](const PlanRow& row) {
-        json.member("pc", row.pc);
-        json.member("input_data_file", row.inputDataFile);
-        json.member("language", row.language);
-        json.member("treatment", row.treatment);
-        json.member("time_to_wait", row.timeToWait);
-        json.member("reading_time", row.readingTime);
+        for (const PlanColumn& column : SessionPlan::kColumns)
+            json.member(column.name, row.*column.field);
     });
     strings(json, "problems", plan.problems);
     json.endObject();
