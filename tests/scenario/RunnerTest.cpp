@@ -151,6 +151,30 @@ TEST_F(RunnerTest, ActsOnEachLineAndFlushesEachDumpBeforeReadingTheNext) {
     EXPECT_EQ(script.dumpsWhenAsked, (std::vector<std::size_t>{0, 1, 1, 2}));
 }
 
+// A script whose reading fails after its text, as a disk or a pipe can fail.
+class FailsAfterItsText : public std::stringbuf {
+public:
+    using std::stringbuf::stringbuf;
+
+protected:
+    int_type underflow() override {
+        const int_type next = std::stringbuf::underflow();
+        if (traits_type::eq_int_type(next, traits_type::eof()))
+            throw std::runtime_error("the read failed");
+        return next;
+    }
+};
+
+TEST_F(RunnerTest, AScriptThatCannotBeReadToItsEndIsNotReportedAsPlayed) {
+    FailsAfterItsText script("dump\n");
+    std::istream in(&script);
+    EXPECT_EQ(runner.run(in), kExitUsage);
+    EXPECT_EQ(linesOf(out.str()).size(), 1u);
+    EXPECT_EQ(err.str(),
+              "tovask-script: the script could not be read after line 1, so the rest of it was "
+              "not played\n");
+}
+
 // A scripted run that stands for a PC of a session plan: its parameter screen is filled in from
 // the PC's row, and while real time passes its session watch acts on the console's request.
 TEST_F(RunnerTest, StandsForAPcOfThePlanAndIsReleasedWhileItWaits) {

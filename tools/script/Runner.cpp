@@ -137,10 +137,19 @@ int Runner::run(std::istream& script) {
     if (load() != Status::Running)
         return exitCode(status_);
     std::string line;
-    for (int lineNumber = 1; std::getline(script, line); ++lineNumber) {
-        const Status status = feed(line, lineNumber);
+    int lineNumber = 0;
+    while (std::getline(script, line)) {
+        const Status status = feed(line, ++lineNumber);
         if (status != Status::Running)
             return exitCode(status);
+    }
+    // A read that failed (a disk, a pipe) ends the loop like the end of the script does; the
+    // events after it were never played, so the run is not reported as played.
+    if (script.bad()) {
+        err_ << "tovask-script: the script could not be read after line " << lineNumber
+             << ", so the rest of it was not played\n";
+        err_.flush();
+        return kExitUsage;
     }
     return kExitDone;
 }
