@@ -15,12 +15,12 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments,
     for (std::size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
         const std::string_view arg = arguments[i];
         const bool takesValue = std::ranges::find(valueOptions, arg) != valueOptions.end();
+        const bool namesFolder = !folderOption.empty() && arg == folderOption;
         if (arg == "--help" || arg == "-h") {
             line.help = true;
-        } else if (((!folderOption.empty() && arg == folderOption) || takesValue) &&
-                   i + 1 == arguments.size()) {
+        } else if ((namesFolder || takesValue) && i + 1 == arguments.size()) {
             line.error = std::string(arg) + (takesValue ? " needs a value" : " needs a folder");
-        } else if (!folderOption.empty() && arg == folderOption) {
+        } else if (namesFolder) {
             line.folder = os::pathFromUtf8(arguments[++i]);
         } else if (takesValue) {
             line.values[std::string(arg)] = arguments[++i];

@@ -62,6 +62,27 @@ public:
         number(value);
     }
 
+    // name: an array of the texts.
+    void strings(std::string_view name, const std::vector<std::string>& texts) {
+        key(name);
+        beginArray();
+        for (const std::string& text : texts)
+            string(text);
+        endArray();
+    }
+    // name: an array of one object per item, whose members write(item) writes.
+    template <typename Items, typename Write>
+    void objects(std::string_view name, const Items& items, Write write) {
+        key(name);
+        beginArray();
+        for (const auto& item : items) {
+            beginObject();
+            write(item);
+            endObject();
+        }
+        endArray();
+    }
+
     const std::string& text() const { return text_; }
 
 private:

@@ -396,7 +396,7 @@ void RunWatch::name(RunRow& row, bool broke) const {
         row.stageText = "window closed before the end";
         return;
     }
-    std::tie(row.phase, row.stageText) = stageWords(row, playedOut_ ? 9 : row.stage.value_or(0));
+    std::tie(row.phase, row.stageText) = stageWords(row, row.stage.value_or(0));
     if (broke && !isOver(row.phase)) {
         row.phase = Phase::BrokeOff;
         row.stageText = "broke off (" + row.stageText + ")";

@@ -21,27 +21,6 @@ void wholeMember(JsonWriter& json, std::string_view name, const std::optional<do
         json.null();
 }
 
-// name: an array of one object per item, whose members write(item) writes.
-template <typename Items, typename Write>
-void objects(JsonWriter& json, std::string_view name, const Items& items, Write write) {
-    json.key(name);
-    json.beginArray();
-    for (const auto& item : items) {
-        json.beginObject();
-        write(item);
-        json.endObject();
-    }
-    json.endArray();
-}
-
-void strings(JsonWriter& json, std::string_view name, const std::vector<std::string>& texts) {
-    json.key(name);
-    json.beginArray();
-    for (const std::string& text : texts)
-        json.string(text);
-    json.endArray();
-}
-
 void runJson(JsonWriter& json, const RunRow& row) {
     json.beginObject();
     json.member("id", row.id);
@@ -67,18 +46,18 @@ void runJson(JsonWriter& json, const RunRow& row) {
     wholeMember(json, "decision_median_ms", row.medianDecisionMs);
     wholeMember(json, "seconds_since_alive", row.secondsSinceAlive);
     wholeMember(json, "seconds_left", row.secondsLeft);
-    strings(json, "warnings", row.warnings);
+    json.strings("warnings", row.warnings);
     json.endObject();
 }
 
 void planJson(JsonWriter& json, const PlanView& plan) {
     json.beginObject();
     json.member("present", plan.present);
-    objects(json, "rows", plan.rows, [&json](const PlanRow& row) {
+    json.objects("rows", plan.rows, [&json](const PlanRow& row) {
         for (const PlanColumn& column : SessionPlan::kColumns)
             json.member(column.name, row.*column.field);
     });
-    strings(json, "problems", plan.problems);
+    json.strings("problems", plan.problems);
     json.endObject();
 }
 
@@ -113,7 +92,7 @@ std::string stateJson(const StateParts& parts, std::optional<std::int64_t> polle
     json.key("plan");
     planJson(json, parts.plan);
 
-    objects(json, "folders", parts.folders, [&json](const DataFolder& folder) {
+    json.objects("folders", parts.folders, [&json](const DataFolder& folder) {
         json.member("label", folder.label);
         json.member("path", folder.path.string());
     });
@@ -122,7 +101,7 @@ std::string stateJson(const StateParts& parts, std::optional<std::int64_t> polle
     json.beginObject();
     json.member("count", static_cast<int>(parts.payments.payments.size()));
     json.member("file", parts.paymentsFile);
-    strings(json, "problems", parts.payments.problems);
+    json.strings("problems", parts.payments.problems);
     json.endObject();
 
     if (polledAt)
@@ -134,7 +113,7 @@ std::string stateJson(const StateParts& parts, std::optional<std::int64_t> polle
 std::string paymentsJson(const PaymentList& list, const std::string& file) {
     JsonWriter json;
     json.beginObject();
-    objects(json, "payments", list.payments, [&json](const Payment& p) {
+    json.objects("payments", list.payments, [&json](const Payment& p) {
         json.member("folder", p.folder);
         json.member("pc", p.pc);
         json.member("input_data_file", p.inputDataFile);
@@ -147,11 +126,11 @@ std::string paymentsJson(const PaymentList& list, const std::string& file) {
         json.member("units_two", doubleText(p.unitsTwo));
         json.member("money_two", doubleText(p.moneyTwo));
     });
-    objects(json, "by_group", list.byGroup, [&json](const GroupTotal& total) {
+    json.objects("by_group", list.byGroup, [&json](const GroupTotal& total) {
         json.member("group", total.group);
         json.member("money", doubleText(total.money));
     });
-    strings(json, "problems", list.problems);
+    json.strings("problems", list.problems);
     json.member("file", file);
     json.endObject();
     return json.text();
@@ -160,8 +139,8 @@ std::string paymentsJson(const PaymentList& list, const std::string& file) {
 std::string releasedJson(const Session::Released& released) {
     JsonWriter json;
     json.beginObject();
-    strings(json, "released", released.released);
-    objects(json, "not_released", released.notReleased, [&json](const auto& refused) {
+    json.strings("released", released.released);
+    json.objects("not_released", released.notReleased, [&json](const auto& refused) {
         json.member("run", refused.first);
         json.member("why", refused.second);
     });
@@ -172,7 +151,7 @@ std::string releasedJson(const Session::Released& released) {
 std::string errorsJson(const std::vector<std::string>& errors) {
     JsonWriter json;
     json.beginObject();
-    strings(json, "errors", errors);
+    json.strings("errors", errors);
     json.endObject();
     return json.text();
 }

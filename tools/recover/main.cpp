@@ -43,7 +43,7 @@ int recover(const tovask::tools::Tool& tool, const tovask::tools::CommandLine& l
         if (recovered.answered.empty()) {
             std::cout << "No problem was answered before the run stopped: nothing to recover, "
                          "no file written.\n";
-            return 0;
+            return tool.done;
         }
         const auto path = tovask::recover::recoveredPath(recovery.resultsFile);
         tovask::writeFileAtomically(path, recovered.results);
@@ -52,9 +52,10 @@ int recover(const tovask::tools::Tool& tool, const tovask::tools::CommandLine& l
                   << (recovered.answered.size() > 1 ? "s " : " ") << problemList(recovered.answered)
                   << ") from " << logFile.string() << ".\n"
                   << "Written: " << path.string() << "\n";
-        return 0;
+        return tool.done;
     } catch (const tovask::Failure& failure) {
-        std::cerr << "tovask-recover: " << failure.what() << "\n";
+        // A refusal is not a wrong call of the tool: status 1, where tool.fail() gives 2.
+        std::cerr << tool.name << ": " << failure.what() << "\n";
         return 1;
     }
 }

@@ -35,13 +35,8 @@ void writeShown(JsonWriter& json, const ui::Control& control) {
         json.member("caption", *caption);
     if (control.kind() == Kind::TextBox || control.kind() == Kind::ComboBox)
         json.member("text", static_cast<const ui::TextBox&>(control).text());
-    if (control.kind() == Kind::ComboBox) {
-        json.key("items");
-        json.beginArray();
-        for (const std::string& item : static_cast<const ui::ComboBox&>(control).items())
-            json.string(item);
-        json.endArray();
-    }
+    if (control.kind() == Kind::ComboBox)
+        json.strings("items", static_cast<const ui::ComboBox&>(control).items());
     if (control.kind() == Kind::HScrollBar) {
         const auto& slider = static_cast<const ui::HScrollBar&>(control);
         json.member("value", slider.value());
@@ -132,15 +127,10 @@ std::string dumpState(const Experiment& experiment, const std::vector<Message>& 
     writeProblems(json, experiment.inv, count);
     json.endObject();
 
-    json.key("messages");
-    json.beginArray();
-    for (const Message& message : messages) {
-        json.beginObject();
+    json.objects("messages", messages, [&json](const Message& message) {
         json.member("title", message.title);
         json.member("text", message.text);
-        json.endObject();
-    }
-    json.endArray();
+    });
 
     json.key("ended");
     if (ended)

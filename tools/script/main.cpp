@@ -27,31 +27,33 @@ constexpr tovask::tools::Tool kTool{
     "tovask-script", "--program-dir", kUsage, tovask::script::kExitDone, tovask::script::kExitUsage,
     kValueOptions};
 
-} // namespace
-
-int main(int argc, char** argv) {
-    tovask::tools::CommandLine line;
-    if (const auto status = kTool.start(argc, argv, line))
-        return *status;
+// Plays the script named (or standard input) and gives the run's exit status.
+int play(const tovask::tools::Tool& tool, const tovask::tools::CommandLine& line) {
     if (line.names.size() > 1)
-        return kTool.fail("more than one script given\n" + std::string(kUsage));
+        return tool.fail("more than one script given\n" + std::string(kUsage));
     const std::filesystem::path programFolder =
         line.folder.value_or(tovask::os::executableFolder());
     const std::string scriptName = line.names.empty() ? "-" : line.names.front().string();
 
     std::ifstream file;
     if (scriptName != "-") {
-        // A script may come through a pipe (/dev/fd/63 of the shell's <(...)), but a folder
-        // would read as an empty script.
+        // A script may come through a pipe (/dev/fd/63 of the shell's <(...)); a folder is
+        // named as one rather than failing at its first read.
         std::error_code error;
         if (std::filesystem::is_directory(line.names.front(), error))
-            return kTool.fail("cannot read the script " + scriptName + ": it is a folder");
+            return tool.fail("cannot read the script " + scriptName + ": it is a folder");
         file.open(line.names.front(), std::ios::binary);
         if (!file)
-            return kTool.fail("cannot open the script " + scriptName + ": " + std::strerror(errno));
+            return tool.fail("cannot open the script " + scriptName + ": " + std::strerror(errno));
     }
     tovask::script::Runner runner(programFolder, std::cout, std::cerr);
     if (const auto pc = line.values.find("--pc"); pc != line.values.end())
         runner.experiment().SetComputerName(pc->second);
-    return kTool.finish(runner.run(scriptName == "-" ? std::cin : file));
+    return runner.run(scriptName == "-" ? std::cin : file);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return kTool.run(argc, argv, play);
 }
