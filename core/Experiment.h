@@ -236,6 +236,9 @@ private:
     Random random_;
     // The run's hold on its files, from the click that starts it to its end.
     std::unique_ptr<RunLock> lock_;
+    // The run's results file, fixed by the click that starts the run; its log, lock, sign of
+    // life and release requests are named after it.
+    std::filesystem::path resultsFile_;
     std::string computer_;
     bool sessionMode_ = false; // data/session.csv exists
     std::unique_ptr<SignOfLifeFile> signOfLife_;

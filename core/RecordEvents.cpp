@@ -50,15 +50,13 @@ std::unique_ptr<RunLog> Experiment::CreateRunLog(const std::filesystem::path& re
 // Called by the click that starts the run, once everything has been read and checked and the
 // run log created.
 void Experiment::StartRunLog() {
-    const std::filesystem::path results =
-        dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo);
     if (const auto& stale = lock_->removedStale())
         Message("A run of the same input data file ended without finishing and left its files "
                 "locked (" +
                 *stale +
                 "). The lock was removed and this run goes on. If that run's answers are needed: "
                 "its run log is kept as " +
-                runLogPath(results).filename().string() +
+                runLogPath(resultsFile_).filename().string() +
                 ".earlier-<time>, and tovask-recover rebuilds them.");
     const std::string problemFile =
         dataFilePath(services_.programFolder(), "inp", DataFileName, SubjectNo).filename().string();
@@ -166,13 +164,11 @@ bool Experiment::Experiment_QueryClose() {
     if (!log_ || problemOnScreen_ < 1 || Stage == 9)
         return true;
     const std::string log = log_->path().string();
-    const std::string where =
-        resultsWritten_
-            ? "The answers are in the results file " +
-                  dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo).string() +
-                  " and in the run log " + log + "."
-            : "The answers given so far are kept in the run log " + log +
-                  "; tovask-recover rebuilds the results from it.";
+    const std::string where = resultsWritten_
+                                  ? "The answers are in the results file " + resultsFile_.string() +
+                                        " and in the run log " + log + "."
+                                  : "The answers given so far are kept in the run log " + log +
+                                        "; tovask-recover rebuilds the results from it.";
     const bool close = Ask("The run has not ended. Closing the window ends it here.\n" + where +
                            "\n\nClose the window and end the run?");
     Record(logged::kCloseAsked, ProblemOnScreen(),

@@ -63,8 +63,7 @@ void Experiment::StartSession() {
 void Experiment::StartSignOfLife() {
     if (!sessionMode_)
         return;
-    signOfLife_ = std::make_unique<SignOfLifeFile>(
-        dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo));
+    signOfLife_ = std::make_unique<SignOfLifeFile>(resultsFile_);
     signOfLife_->show(Standing());
     SessionWatch.setEnabled(true);
 }
@@ -109,8 +108,7 @@ void Experiment::SessionWatch_Timer() {
 // any other request (for a run that has ended or started again, or for a hold point not
 // reached) is removed without effect, so that it can never release a later run.
 void Experiment::ActOnReleaseRequest() {
-    const fs::path request =
-        releaseRequestPath(dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo));
+    const fs::path request = releaseRequestPath(resultsFile_);
     std::error_code error;
     if (!fs::is_regular_file(request, error))
         return;

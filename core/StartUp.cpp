@@ -69,6 +69,7 @@ void Experiment::StageZero() {
     auto lock = std::make_unique<RunLock>(results, isoTime(now, clock_.utcOffset(now)), computer_);
     log_ = CreateRunLog(results);
     lock_ = std::move(lock);
+    resultsFile_ = results;
 
     TARVlogo.setVisible(true);
     TARVlogo.setTop(IntScaleFactor * 4000);

@@ -9,8 +9,7 @@
 namespace tovask {
 
 void Experiment::WriteResults() {
-    const std::filesystem::path path =
-        dataFilePath(services_.programFolder(), "out", DataFileName, SubjectNo);
+    const std::filesystem::path& path = resultsFile_;
     std::string text = resultsHeaderLine();
     for (pn = 1; pn <= *ProblemCount; pn = static_cast<std::int16_t>(pn + 1)) {
         Problem problem{orig[pn], pt[pn], a[pn], {0, e[1][pn], e[2][pn], e[3][pn]}};

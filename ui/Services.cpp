@@ -5,7 +5,9 @@
 namespace tovask::ui {
 
 std::filesystem::path Services::programFolder() const {
-    return os::executableFolder();
+    // The executable does not move while it runs: looked up once.
+    static const std::filesystem::path folder = os::executableFolder();
+    return folder;
 }
 
 } // namespace tovask::ui
