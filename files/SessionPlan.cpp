@@ -14,8 +14,27 @@ namespace tovask {
 
 namespace {
 
-// The items of the columns in a row, for the messages.
-enum Column { kPc = 1, kInputDataFile, kLanguage, kTreatment, kTimeToWait, kReadingTime };
+// The header is the columns' names in their order, separated by commas.
+constexpr bool headerNamesTheColumns() {
+    std::string_view rest = SessionPlan::kHeader;
+    for (const PlanColumn& column : SessionPlan::kColumns) {
+        if (!rest.starts_with(column.name))
+            return false;
+        rest.remove_prefix(column.name.size());
+        if (rest.starts_with(','))
+            rest.remove_prefix(1);
+    }
+    return rest.empty();
+}
+static_assert(headerNamesTheColumns());
+
+// The item of a field in a row (1 for the PC), for the messages.
+constexpr int itemOf(std::string PlanRow::*field) {
+    for (std::size_t i = 0; i < SessionPlan::kColumns.size(); ++i)
+        if (SessionPlan::kColumns[i].field == field)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
 
 // Windows compares computer names without regard to case.
 std::string nameKey(std::string_view name) {
@@ -34,23 +53,23 @@ bool checkRow(const PlanRow& row, const std::string& file, Diagnostics& diagnost
         usable = false;
     };
     if (row.pc.empty())
-        fault(kPc, "the PC's name is empty");
+        fault(itemOf(&PlanRow::pc), "the PC's name is empty");
     try {
         checkDataFileName(row.inputDataFile);
     } catch (const Failure& failure) {
-        fault(kInputDataFile, failure.what());
+        fault(itemOf(&PlanRow::inputDataFile), failure.what());
     }
     if (wordFileName(row.language).empty())
-        fault(kLanguage,
-              "the language \"" + row.language + "\" has no word file: English or Italian");
+        fault(itemOf(&PlanRow::language),
+              "the language " + inQuotes(row.language) + " has no word file: English or Italian");
     if (row.treatment != "1" && row.treatment != "2")
-        diagnostics.warning({file, row.line, kTreatment},
-                            "the treatment \"" + row.treatment +
-                                "\" is neither 1 nor 2: the run records it, but sets no treatment");
-    for (const auto& [item, text] :
-         {std::pair{kTimeToWait, &row.timeToWait}, std::pair{kReadingTime, &row.readingTime}})
-        if (!wholeSeconds(*text))
-            fault(item, "\"" + *text + "\" is not a whole number of seconds from 1 to 32767");
+        diagnostics.warning({file, row.line, itemOf(&PlanRow::treatment)},
+                            "the treatment " + inQuotes(row.treatment) +
+                                " is neither 1 nor 2: the run records it, but sets no treatment");
+    for (const auto field : {&PlanRow::timeToWait, &PlanRow::readingTime})
+        if (!wholeSeconds(row.*field))
+            fault(itemOf(field),
+                  inQuotes(row.*field) + " is not a whole number of seconds from 1 to 32767");
     return usable;
 }
 
@@ -104,12 +123,13 @@ SessionPlan parseSessionPlan(std::string_view bytes, const std::string& file,
         const auto named = pcs.find(nameKey(row.pc));
         const auto given = dataFiles.find(row.inputDataFile);
         if (named != pcs.end())
-            diagnostics.error({file, line, kPc}, "the PC \"" + row.pc + "\" is named on line " +
-                                                     std::to_string(named->second) + " too");
+            diagnostics.error({file, line, itemOf(&PlanRow::pc)},
+                              "the PC " + inQuotes(row.pc) + " is named on line " +
+                                  std::to_string(named->second) + " too");
         if (given != dataFiles.end())
-            diagnostics.error({file, line, kInputDataFile},
-                              "the input data file \"" + row.inputDataFile +
-                                  "\" is given to the PC on line " + std::to_string(given->second) +
+            diagnostics.error({file, line, itemOf(&PlanRow::inputDataFile)},
+                              "the input data file " + inQuotes(row.inputDataFile) +
+                                  " is given to the PC on line " + std::to_string(given->second) +
                                   " too: two runs cannot write one results file");
         if (named != pcs.end() || given != dataFiles.end())
             continue;

@@ -42,6 +42,10 @@ TEST(SessionPlan, EachFaultIsNamedWithItsLineAndItemAndItsRowLeftOut) {
          kHeader + "LAB01,01,English,1,3,10\r\nLAB02,01,English,1,3,10\r\n",
          {"s.csv:3:2: the input data file \"01\" is given to the PC on line 2 too"},
          {"LAB01"}},
+        {"control characters in a field, echoed escaped",
+         kHeader + "LAB01,01,Eng\x01lish,1,3\x02,10\r\n",
+         {"s.csv:2:3: the language \"Eng\\x01lish\"", "s.csv:2:5: \"3\\x02\" is not"},
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
