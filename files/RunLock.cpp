@@ -33,8 +33,7 @@ Created createLock(const fs::path& path, const std::string& text, std::string& c
         file = files.create(path);
     } catch (const std::system_error& e) {
         // Anything of that name counts, a link that leads nowhere too.
-        std::error_code ignored;
-        if (fs::exists(fs::symlink_status(path, ignored)))
+        if (namesAnything(path))
             return Created::LockThere;
         cause = e.code().message();
         return Created::CannotWrite;
@@ -123,8 +122,7 @@ RunLock::RunLock(const fs::path& resultsFile, std::string started, std::string c
         try {
             text = readFileBytes(path_, reading::kLockFile);
         } catch (const Failure& failure) {
-            std::error_code ignored;
-            if (!fs::exists(fs::symlink_status(path_, ignored)))
+            if (!namesAnything(path_))
                 continue; // released in the meantime
             throw Failure(inUse + " (" + failure.what() + ")" + finishFirst + orDelete);
         }
@@ -187,8 +185,7 @@ std::optional<std::string> RunLock::release() {
         if (readFileBytes(path_, reading::kLockFile) == content_)
             os::fileSystem().remove(path_);
     } catch (const Failure& failure) {
-        std::error_code ignored;
-        if (fs::exists(fs::symlink_status(path_, ignored)))
+        if (namesAnything(path_))
             return failure.what();
     } catch (const std::system_error& e) {
         return e.code().message();

@@ -230,8 +230,7 @@ void writeFileAtomically(const fs::path& path, std::string_view content) {
         // A temporary file left by a crash, or whatever else took the name, is removed (a link
         // itself, never what it leads to), never written to; should something take the name
         // again at once, creating the new file fails.
-        std::error_code ignored;
-        if (fs::exists(fs::symlink_status(temporary, ignored))) {
+        if (namesAnything(temporary)) {
             inTheWay = true;
             files.remove(temporary);
             inTheWay = false;
@@ -272,10 +271,14 @@ std::string timeStamp(fs::file_time_type t) {
 
 } // namespace
 
+bool namesAnything(const fs::path& path) {
+    std::error_code ignored;
+    return fs::exists(fs::symlink_status(path, ignored));
+}
+
 fs::path firstFreeName(const fs::path& base) {
     fs::path candidate = base;
-    std::error_code error;
-    for (int n = 2; fs::exists(fs::symlink_status(candidate, error)); ++n) {
+    for (int n = 2; namesAnything(candidate); ++n) {
         candidate = base;
         candidate += "-" + std::to_string(n);
     }

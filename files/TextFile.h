@@ -79,6 +79,8 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view con
 // The first of "<base>", "<base>-2", "<base>-3" ... that names nothing yet: no file, no
 // folder, no link (not even one that leads nowhere).
 std::filesystem::path firstFreeName(const std::filesystem::path& base);
+// Whether anything has the name: a file, a folder, or a link, one that leads nowhere too.
+bool namesAnything(const std::filesystem::path& path);
 
 // Before a run first writes a file of this name, an earlier run's file of that name is kept
 // beside it: renamed to "<name>.earlier-<its last-modified time>" (with "-2", "-3" ... when

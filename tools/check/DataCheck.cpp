@@ -355,7 +355,8 @@ namespace {
 // session plan.
 bool programReads(const fs::path& path) {
     const std::string name = path.filename().string();
-    return name == "english.wds" || name == "italian.wds" || kindOf(path) == FileKind::plan ||
+    return name == wordFileName("English") || name == wordFileName("Italian") ||
+           kindOf(path) == FileKind::plan ||
            (kindOf(path) == FileKind::problems && path.extension() == ".001");
 }
 
@@ -367,11 +368,12 @@ DataFolder dataFolder(const fs::path& folder) {
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
         const fs::path& path = entry->path();
-        std::error_code typeError;
+        // The entry's own errors: the folder's, in `error`, end the scan.
+        std::error_code typeError, linkError;
         const bool regular = entry->is_regular_file(typeError);
         if (kindOf(path) != FileKind::other && (regular || programReads(path))) {
             found.files.push_back(path);
-        } else if (typeError && entry->is_symlink(error)) {
+        } else if (typeError && entry->is_symlink(linkError)) {
             found.brokenLinks.push_back({path.string(),
                                          FileKind::other,
                                          {{{path.string(), 0, 0},

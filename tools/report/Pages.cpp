@@ -31,10 +31,6 @@ std::string optionalNumber(const std::optional<double>& x, int decimals = 3) {
     return x ? shortNumber(*x, decimals) : "";
 }
 
-const Scope& allScope(const Subject& subject) {
-    return subject.scopes.front();
-}
-
 // A figure of a search: the figure where it was proved, else the bounds the search proved.
 std::string searched(const std::optional<double>& figure, double low, double high, int decimals) {
     return figure ? shortNumber(*figure, decimals)
@@ -114,7 +110,7 @@ std::string cceiSummary(const std::vector<Subject>& subjects) {
     std::vector<double> indices;
     std::vector<double> percentiles;
     for (const Subject& subject : subjects) {
-        const Scope& all = allScope(subject);
+        const Scope& all = subject.all();
         if (all.used == 0)
             continue;
         indices.push_back(all.consistency.ccei);
@@ -158,7 +154,7 @@ void drawSessionPages(std::vector<Page>& pages, const std::vector<Subject>& subj
              "CCEI pctl", "mean share", "corners"}};
         for (std::size_t i = first; i < std::min(subjects.size(), first + kRowsPerSessionPage);
              ++i) {
-            const Scope& all = allScope(subjects[i]);
+            const Scope& all = subjects[i].all();
             const Figures figures = figuresOf(all);
             rows.push_back({subjects[i].name + (subjects[i].recovered ? " (recovered)" : ""),
                             std::to_string(all.problems), std::to_string(all.used),
@@ -188,7 +184,7 @@ void drawSessionPages(std::vector<Page>& pages, const std::vector<Subject>& subj
 
 void drawSubjectPage(std::vector<Page>& pages, const Subject& subject, int total) {
     PageDrawing page(static_cast<int>(pages.size()) + 1, total);
-    const Scope& all = allScope(subject);
+    const Scope& all = subject.all();
     const Figures figures = figuresOf(all);
     std::string line =
         std::to_string(all.problems) + " problems, " + std::to_string(all.used) + " used";

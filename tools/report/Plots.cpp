@@ -161,10 +161,6 @@ private:
     double bottom_;
 };
 
-const Scope& allScope(const Subject& subject) {
-    return subject.scopes.front();
-}
-
 // Shares of 0.05 wide, the last one holding 1.
 constexpr int kBins = 20;
 int binOf(double ccei) {
@@ -239,7 +235,7 @@ Picture sharesPlot(const Subject& subject, double width, double height) {
     Plot plot(width, height, x, Axis{-0.04, 1.04, 0.2});
     plot.drawFrame("Share of the money to side one", "log(rate one / rate two)",
                    "money to side one / all money");
-    if (allScope(subject).used == 0) {
+    if (subject.all().used == 0) {
         plot.drawNote("No usable problem: none was answered with an amount and two rates above 0.");
         return plot.picture();
     }
@@ -306,7 +302,7 @@ Picture cceiDistribution(const std::vector<Subject>& subjects, double width, dou
     std::vector<double> random(kBins, 0.0);
     bool simulated = false;
     for (const Subject& subject : subjects) {
-        const Scope& all = allScope(subject);
+        const Scope& all = subject.all();
         if (all.used == 0)
             continue;
         counts[static_cast<std::size_t>(binOf(all.consistency.ccei))] += 1;

@@ -30,8 +30,7 @@ std::string shownPath(const fs::path& path) {
 // says what is wrong with one that is no file.
 std::optional<fs::path> logOf(const fs::path& folder, const std::string& resultsName) {
     const fs::path log = runLogPath(folder / resultsName);
-    std::error_code error;
-    if (fs::exists(fs::symlink_status(log, error)))
+    if (namesAnything(log))
         return log;
     return std::nullopt;
 }

@@ -60,6 +60,9 @@ struct Subject {
     bool timed = false; // decision times and moves came from the run log
     std::vector<Decision> decisions;
     std::vector<Scope> scopes; // "all", then each type with a used problem, in type order
+
+    // The scope of all the subject's problems.
+    const Scope& all() const { return scopes.front(); }
 };
 
 // The subject of a results file (bytes) and of its run log (bytes, when there is one). Throws
