@@ -52,8 +52,8 @@ Figures figuresOf(const Scope& scope) {
                      scope.consistentProblems.high / used, 3),
             searched(proved.mpiMin, pump.least.low, pump.least.high, 4),
             searched(proved.mpiMax, pump.most.low, pump.most.high, 4),
-            optionalNumber(scope.power),
-            optionalNumber(scope.cceiPercentile)};
+            optionalNumber(scope.power()),
+            optionalNumber(scope.cceiPercentile())};
 }
 
 class PageDrawing {
@@ -114,8 +114,8 @@ std::string cceiSummary(const std::vector<Subject>& subjects) {
         if (all.used == 0)
             continue;
         indices.push_back(all.consistency.ccei);
-        if (all.cceiPercentile)
-            percentiles.push_back(*all.cceiPercentile);
+        if (const auto percentile = all.cceiPercentile())
+            percentiles.push_back(*percentile);
     }
     if (indices.empty())
         return "";
@@ -192,9 +192,9 @@ void drawSubjectPage(std::vector<Page>& pages, const Subject& subject, int total
         line += "; GARP violations " + std::to_string(all.consistency.violations) + ", CCEI " +
                 figures.ccei + ", HMI " + figures.hmi + ", MPI " + figures.mpiMin + " to " +
                 figures.mpiMax;
-        if (all.power)
+        if (const auto percentile = all.cceiPercentile())
             line += ", power " + figures.power + " (CCEI above " +
-                    shortNumber(100 * *all.cceiPercentile, 1) + "% of random choosers)";
+                    shortNumber(100 * *percentile, 1) + "% of random choosers)";
         line += ", mean share of the money to side one " + optionalNumber(all.meanShareMoneyOne) +
                 ", corner choices " + std::to_string(all.corners);
     }

@@ -156,9 +156,19 @@ void addPower(std::vector<Subject>& subjects, int draws) {
             if (scope.used == 0)
                 continue;
             scope.simulation = simulations.of(scope.lines);
-            scope.power = scope.simulation->power;
-            scope.cceiPercentile = scope.simulation->shareBelow(scope.consistency.ccei);
         }
+}
+
+std::optional<double> Scope::power() const {
+    if (!simulation)
+        return std::nullopt;
+    return simulation->power;
+}
+
+std::optional<double> Scope::cceiPercentile() const {
+    if (!simulation)
+        return std::nullopt;
+    return simulation->shareBelow(consistency.ccei);
 }
 
 Subject readSubject(const Source& source, std::vector<std::string>& notes) {

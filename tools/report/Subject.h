@@ -49,9 +49,12 @@ struct Scope {
     Bounds<int> consistentProblems; // the Houtman-Maks index times used
     MoneyPump moneyPump;
     // Set by addPower, where there are simulated subjects.
-    std::optional<double> power;
-    std::optional<double> cceiPercentile;
     std::shared_ptr<const Power> simulation; // shared by the scopes of the same budget lines
+
+    // The power of the scope's budget lines, and the share of the simulated subjects whose CCEI
+    // is below the scope's; nothing without simulated subjects.
+    std::optional<double> power() const;
+    std::optional<double> cceiPercentile() const;
 };
 
 struct Subject {

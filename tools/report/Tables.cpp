@@ -110,7 +110,7 @@ std::string subjectsCsv(const std::vector<Subject>& subjects) {
                  << scope.consistency.violations
                  << (measured ? doubleText(scope.consistency.ccei) : std::string())
                  << scope.meanShareMoneyOne << scope.corners << figures.hmi << figures.mpiMin
-                 << figures.mpiMax << scope.power << scope.cceiPercentile
+                 << figures.mpiMax << scope.power() << scope.cceiPercentile()
                  << csvField(searchNote(scope));
             csv += line.text();
         }
