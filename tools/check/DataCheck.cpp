@@ -178,10 +178,10 @@ void checkBarReach(const std::string& file, const ProblemList& list,
 
 } // namespace
 
-std::map<double, std::vector<report::BudgetLine>> budgetLines(const ProblemList& list) {
+BudgetLinesByType budgetLines(const ProblemList& list) {
     // The results file writes each number as its text, which tovask-report reads back.
     const auto asWritten = [](const std::string& text) { return parseNumber(text).value_or(0); };
-    std::map<double, std::vector<report::BudgetLine>> lines;
+    BudgetLinesByType lines;
     for (int pn = 1; pn <= list.count; ++pn) {
         const Problem& p = list.problems[static_cast<std::size_t>(pn)];
         const auto sides = sidesOf(p.pt);
@@ -195,36 +195,35 @@ std::map<double, std::vector<report::BudgetLine>> budgetLines(const ProblemList&
     return lines;
 }
 
-DesignPower designPower(const ProblemList& list, int draws) {
+DesignPower designPower(const BudgetLinesByType& lines, int draws) {
     DesignPower power;
     std::vector<report::BudgetLine> all;
-    for (const auto& [type, lines] : budgetLines(list)) {
-        all.insert(all.end(), lines.begin(), lines.end());
-        power.byType.emplace_back(type, report::simulatePower(lines, draws, false).power);
+    for (const auto& [type, ofType] : lines) {
+        all.insert(all.end(), ofType.begin(), ofType.end());
+        power.byType.emplace_back(type, report::simulatePower(ofType, draws, false).power);
     }
     power.all = report::simulatePower(all, draws, false).power;
     return power;
 }
 
-std::vector<Crossings> crossingBudgetLines(const ProblemList& list) {
-    // The ends of each usable problem's budget line, by type.
-    std::map<double, std::vector<std::pair<double, double>>> lines;
-    for (const auto& [type, ofType] : budgetLines(list))
-        for (const report::BudgetLine& line : ofType)
-            lines[type].emplace_back(line.amount * line.rateOne, line.amount * line.rateTwo);
+std::vector<Crossings> crossingBudgetLines(const BudgetLinesByType& lines) {
+    // The ends of a budget line on the two axes.
+    const auto ends = [](const report::BudgetLine& line) {
+        return std::pair{line.amount * line.rateOne, line.amount * line.rateTwo};
+    };
     // Two lines cross when one reaches further on one axis and less far on the other; ends that
     // differ by less than the tolerance of the consistency measures count as the same.
     const auto differs = [](double x, double y) {
         return std::fabs(x - y) > 1e-6 * std::max(std::fabs(x), std::fabs(y));
     };
     std::vector<Crossings> result;
-    for (const auto& [type, ends] : lines) {
-        Crossings c{type, static_cast<int>(ends.size()), 0, 0};
-        for (std::size_t i = 0; i < ends.size(); ++i)
-            for (std::size_t j = i + 1; j < ends.size(); ++j) {
+    for (const auto& [type, ofType] : lines) {
+        Crossings c{type, static_cast<int>(ofType.size()), 0, 0};
+        for (std::size_t i = 0; i < ofType.size(); ++i)
+            for (std::size_t j = i + 1; j < ofType.size(); ++j) {
                 ++c.pairs;
-                const auto [a1, b1] = ends[i];
-                const auto [a2, b2] = ends[j];
+                const auto [a1, b1] = ends(ofType[i]);
+                const auto [a2, b2] = ends(ofType[j]);
                 if (differs(a1, a2) && differs(b1, b2) && (a1 > a2) != (b1 > b2))
                     ++c.crossing;
             }
@@ -261,8 +260,9 @@ FileCheck checkProblemFile(std::string_view bytes, const std::string& name) {
         });
     if (!collector.hasErrors()) {
         checkBarReach(name, list, collector.findings);
-        collector.findings.push_back(designFinding(name, crossingBudgetLines(list)));
-        collector.findings.push_back(powerFinding(name, designPower(list, report::kPowerDraws)));
+        const BudgetLinesByType lines = budgetLines(list);
+        collector.findings.push_back(designFinding(name, crossingBudgetLines(lines)));
+        collector.findings.push_back(powerFinding(name, designPower(lines, report::kPowerDraws)));
     }
     FileCheck result{name, FileKind::problems, std::move(collector.findings), {}, {}};
     tidy(result.findings);

@@ -57,12 +57,13 @@ struct Crossings {
     int pairs = 0;
     int crossing = 0;
 };
-// Each type with such a problem, in type order.
-std::vector<Crossings> crossingBudgetLines(const ProblemList& list);
-
 // The budget lines of the problems with an amount and both rates above 0, by type, as
 // tovask-report reads them back from a results file.
-std::map<double, std::vector<report::BudgetLine>> budgetLines(const ProblemList& list);
+using BudgetLinesByType = std::map<double, std::vector<report::BudgetLine>>;
+BudgetLinesByType budgetLines(const ProblemList& list);
+
+// Each type with such a problem, in type order.
+std::vector<Crossings> crossingBudgetLines(const BudgetLinesByType& lines);
 
 // Bronars' power of the design, as tovask-report computes it for a subject (tools/report/Power.h):
 // over all problems with an amount and both rates above 0, and within each type.
@@ -70,7 +71,7 @@ struct DesignPower {
     double all = 0;
     std::vector<std::pair<double, double>> byType; // (type, power), in type order
 };
-DesignPower designPower(const ProblemList& list, int draws);
+DesignPower designPower(const BudgetLinesByType& lines, int draws);
 // Below this a type's power draws a warning.
 inline constexpr double kLowPower = 0.5;
 
