@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "base/Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -20,6 +21,13 @@ double roundHalfEven(double x) {
     if (fraction > 0.5)
         return away;
     return std::fmod(whole, 2.0) == 0 ? whole : away;
+}
+
+double roundedTo(double x, int decimals) {
+    // Exact powers of ten: a library's pow may differ in the last bit between platforms.
+    static constexpr double kScales[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+    const double scale = kScales[static_cast<std::size_t>(std::clamp(decimals, 0, 6))];
+    return roundHalfEven(x * scale) / scale;
 }
 
 std::int16_t toInteger(double x) {
@@ -96,7 +104,7 @@ std::string FormatAmountFixed(double x) {
 }
 
 std::string FormatAmountRounded(double x) {
-    return doubleText(roundHalfEven(x * 100.0) / 100.0);
+    return doubleText(roundedTo(x, 2));
 }
 
 std::string FileNumberSuffix(const std::string& subjectNo) {

@@ -13,6 +13,8 @@ namespace tovask {
 
 // Nearest whole number, halves to the even neighbour (1.25 -> 1 after scaling, 12.5 -> 12).
 double roundHalfEven(double x);
+// x rounded half to even to a number of decimals from 0 to 6: roundedTo(0.125, 2) is 0.12.
+double roundedTo(double x, int decimals);
 
 // Whole-number conversion to a 16-bit integer, halves to even; throws tovask::Failure when the
 // result lies outside -32768..32767 (or x is not a number).

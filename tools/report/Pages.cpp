@@ -23,8 +23,7 @@ const Colour kGrey{110, 110, 110};
 
 // At most `decimals` decimals, for the figures shown on the pages.
 std::string shortNumber(double x, int decimals = 3) {
-    const double scale = std::pow(10.0, decimals);
-    return doubleText(roundHalfEven(x * scale) / scale);
+    return doubleText(roundedTo(x, decimals));
 }
 
 std::string optionalNumber(const std::optional<double>& x, int decimals = 3) {

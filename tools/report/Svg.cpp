@@ -15,12 +15,7 @@ constexpr double kPointsPerMillimetre = 72 / 25.4;
 
 // A length or a coordinate given in millimetres, in points to a hundredth.
 std::string number(double millimetres) {
-    return doubleText(roundHalfEven(millimetres * kPointsPerMillimetre * 100) / 100);
-}
-
-// Any other number (an opacity, an angle), to a hundredth.
-std::string plain(double x) {
-    return doubleText(roundHalfEven(x * 100) / 100);
+    return doubleText(roundedTo(millimetres * kPointsPerMillimetre, 2));
 }
 
 std::string hex(const Colour& colour) {
@@ -34,7 +29,7 @@ std::string strokeAttributes(const Stroke& stroke) {
     std::string a =
         " stroke=\"" + hex(stroke.colour) + "\" stroke-width=\"" + number(stroke.width) + "\"";
     if (stroke.opacity < 1)
-        a += " stroke-opacity=\"" + plain(stroke.opacity) + "\"";
+        a += " stroke-opacity=\"" + FormatAmountRounded(stroke.opacity) + "\"";
     if (stroke.dashed)
         a += " stroke-dasharray=\"" + number(4 * stroke.width) + "," + number(3 * stroke.width) +
              "\"";
@@ -44,7 +39,7 @@ std::string strokeAttributes(const Stroke& stroke) {
 std::string fillAttributes(const Fill& fill) {
     std::string a = " fill=\"" + hex(fill.colour) + "\"";
     if (fill.opacity < 1)
-        a += " fill-opacity=\"" + plain(fill.opacity) + "\"";
+        a += " fill-opacity=\"" + FormatAmountRounded(fill.opacity) + "\"";
     return a;
 }
 
@@ -179,8 +174,8 @@ void Picture::text(Point at, const std::string& text, const Font& font, double d
              " fill=\"" + hex(font.colour) + "\"" + " text-anchor=\"" +
              anchors[static_cast<int>(font.anchor)] + "\"";
     if (degrees != 0)
-        body_ += " transform=\"rotate(" + plain(degrees) + " " + number(at.first) + " " +
-                 number(at.second) + ")\"";
+        body_ += " transform=\"rotate(" + FormatAmountRounded(degrees) + " " + number(at.first) +
+                 " " + number(at.second) + ")\"";
     body_ += ">" + escaped(text) + "</text>\n";
 }
 
@@ -192,8 +187,8 @@ void Picture::place(const Picture& picture, Point at) {
 std::string Picture::document(const std::string& title) const {
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.2\" baseProfile=\"tiny\" "
            "width=\"" +
-           plain(width_) + "mm\" height=\"" + plain(height_) + "mm\" viewBox=\"0 0 " +
-           number(width_) + " " + number(height_) +
+           FormatAmountRounded(width_) + "mm\" height=\"" + FormatAmountRounded(height_) +
+           "mm\" viewBox=\"0 0 " + number(width_) + " " + number(height_) +
            "\" font-family=\"DejaVu Sans, Verdana, Arial, sans-serif\">\n<title>" + escaped(title) +
            "</title>\n" + body_ + "</svg>\n";
 }

@@ -64,7 +64,7 @@ std::optional<double> proved(const Bounds<T>& bounds, Figure figure) {
 }
 
 double pumpFigure(double index) {
-    return roundHalfEven(index * 1e6) / 1e6;
+    return roundedTo(index, 6);
 }
 
 } // namespace
