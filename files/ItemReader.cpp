@@ -135,9 +135,8 @@ bool isAscii(std::string_view s) {
 
 } // namespace
 
-std::optional<std::string> dataFileText(std::string_view bytes, const std::string& file,
-                                        Diagnostics& diagnostics) {
-    const Encoding encoding = encodingOf(bytes);
+std::optional<std::string> dataFileText(std::string_view bytes, Encoding encoding,
+                                        const std::string& file, Diagnostics& diagnostics) {
     const auto lineAt = [bytes](std::size_t at) {
         return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + at, '\n'));
     };
@@ -165,7 +164,7 @@ std::optional<std::string> dataFileText(std::string_view bytes, const std::strin
                                     ": save the whole file as UTF-8");
         }
     }
-    return decodeText(bytes);
+    return decodeAs(bytes, encoding);
 }
 
 double numberItem(const Item& item, Diagnostics& diagnostics, const std::string& what, Held held) {

@@ -5,6 +5,7 @@
 // blanks; an unquoted item loses the blanks at its end.
 
 #include "files/Diagnostics.h"
+#include "files/TextFile.h"
 
 #include <optional>
 #include <string>
@@ -55,9 +56,10 @@ enum class Held { asDouble, asSingle };
 // (see decodeText). Empty after an error: a NUL byte in a file that is not UTF-16 with its
 // byte-order mark, which is most likely UTF-16 saved without one (reported at the line of the
 // first NUL). Warns about each line that is UTF-8 in a file read as Windows-1252 (because
-// another line is not UTF-8): the subject would see that line's letters garbled.
-std::optional<std::string> dataFileText(std::string_view bytes, const std::string& file,
-                                        Diagnostics& diagnostics);
+// another line is not UTF-8): the subject would see that line's letters garbled. encoding is
+// encodingOf(bytes).
+std::optional<std::string> dataFileText(std::string_view bytes, Encoding encoding,
+                                        const std::string& file, Diagnostics& diagnostics);
 
 // A number item: the value, or an error naming the item, its text and what was expected. A
 // value that does not convert to a finite number of its type (1e39 as a single) is an error

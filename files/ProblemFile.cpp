@@ -49,7 +49,7 @@ const char* const kItemNames[] = {"its own number", "orig",        "type",      
 ProblemList parseProblemFile(std::string_view bytes, const std::string& file,
                              Diagnostics& diagnostics, const WrongNumberHandler& onWrongNumber) {
     ProblemList list;
-    std::optional<std::string> text = dataFileText(bytes, file, diagnostics);
+    std::optional<std::string> text = dataFileText(bytes, encodingOf(bytes), file, diagnostics);
     if (!text)
         return list;
     ItemReader reader(std::move(*text), file);

@@ -207,10 +207,14 @@ std::string fromWindows1252(std::string_view bytes) {
 }
 
 std::string decodeText(std::string_view bytes) {
-    switch (encodingOf(bytes)) {
+    return decodeAs(bytes, encodingOf(bytes));
+}
+
+std::string decodeAs(std::string_view bytes, Encoding encoding) {
+    switch (encoding) {
     case Encoding::utf16LittleEndian:
     case Encoding::utf16BigEndian:
-        return fromUtf16(bytes.substr(2), encodingOf(bytes) == Encoding::utf16BigEndian);
+        return fromUtf16(bytes.substr(2), encoding == Encoding::utf16BigEndian);
     case Encoding::utf8:
         if (bytes.starts_with("\xEF\xBB\xBF"))
             bytes.remove_prefix(3);
@@ -225,24 +229,23 @@ void writeFileAtomically(const fs::path& path, std::string_view content) {
     fs::path temporary = path;
     temporary += ".tmp";
     os::FileSystem& files = os::fileSystem();
-    bool inTheWay = false; // something has the temporary name and cannot be removed
-    try {
-        // A temporary file left by a crash, or whatever else took the name, is removed (a link
-        // itself, never what it leads to), never written to; should something take the name
-        // again at once, creating the new file fails.
-        if (namesAnything(temporary)) {
-            inTheWay = true;
+    // A temporary file left by a crash, or whatever else took the name, is removed (a link
+    // itself, never what it leads to), never written to; should something take the name again
+    // at once, creating the new file fails.
+    if (namesAnything(temporary)) {
+        try {
             files.remove(temporary);
-            inTheWay = false;
+        } catch (const std::system_error& e) {
+            throw Failure("cannot write " + path.string() + ": its temporary file " +
+                          temporary.string() + " is in the way and cannot be removed (" +
+                          e.code().message() + ")");
         }
+    }
+    try {
         os::writeDurably(temporary, content);
         files.rename(temporary, path);
         os::makeFolderDurable(path.parent_path());
     } catch (const std::system_error& e) {
-        if (inTheWay)
-            throw Failure("cannot write " + path.string() + ": its temporary file " +
-                          temporary.string() + " is in the way and cannot be removed (" +
-                          e.code().message() + ")");
         try {
             files.remove(temporary);
         } catch (const std::system_error&) {

@@ -66,6 +66,8 @@ FilePart readFilePart(const std::filesystem::path& path, std::string_view what,
 // that is no character, and a UTF-16 unit that is none (half a surrogate pair, the odd last
 // byte), become U+FFFD, so that nothing is dropped silently.
 std::string decodeText(std::string_view bytes);
+// The same for bytes whose encoding is known (encodingOf(bytes)).
+std::string decodeAs(std::string_view bytes, Encoding encoding);
 // Bytes decoded as Windows-1252, whatever they are.
 std::string fromWindows1252(std::string_view bytes);
 

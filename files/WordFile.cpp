@@ -45,8 +45,9 @@ void checkText(const Item& item, int k, bool utf8, Diagnostics& diagnostics) {
 
 WordTable parseWordFile(std::string_view bytes, const std::string& file, Diagnostics& diagnostics) {
     WordTable table;
-    const bool utf8 = encodingOf(bytes) != Encoding::windows1252;
-    std::optional<std::string> text = dataFileText(bytes, file, diagnostics);
+    const Encoding encoding = encodingOf(bytes);
+    const bool utf8 = encoding != Encoding::windows1252;
+    std::optional<std::string> text = dataFileText(bytes, encoding, file, diagnostics);
     if (!text)
         return table;
     ItemReader reader(std::move(*text), file);
