@@ -11,11 +11,18 @@
 #include <iostream>
 #include <streambuf>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace tovask::os {
 
 namespace {
+
+// Windows' UTF-16 text as UTF-8: the standard library does the turning.
+std::string utf8Of(std::wstring_view wide) {
+    const std::u8string utf8 = std::filesystem::path(wide).u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
 
 [[noreturn]] void fail(DWORD code) {
     throw std::system_error(static_cast<int>(code), std::system_category());
@@ -168,11 +175,8 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
     if (wide == nullptr)
         return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::vector<std::string> arguments;
-    for (int i = 1; i < count; ++i) {
-        // The standard library turns the UTF-16 of Windows into UTF-8.
-        const std::u8string utf8 = std::filesystem::path(wide[i]).u8string();
-        arguments.emplace_back(utf8.begin(), utf8.end());
-    }
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(utf8Of(wide[i]));
     LocalFree(wide);
     return arguments;
 }
@@ -273,9 +277,7 @@ std::string hostName() {
     DWORD size = 256;
     if (!GetComputerNameExW(ComputerNameDnsHostname, name, &size))
         return "unknown";
-    // The standard library turns the UTF-16 of Windows into UTF-8.
-    const std::u8string utf8 = std::filesystem::path(std::wstring(name, size)).u8string();
-    return std::string(utf8.begin(), utf8.end());
+    return utf8Of(std::wstring_view(name, size));
 }
 
 std::uint64_t processId() {
@@ -288,8 +290,7 @@ std::string machineId() {
     if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", L"MachineGuid",
                      RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, guid, &size) != ERROR_SUCCESS)
         return {};
-    const std::u8string utf8 = std::filesystem::path(std::wstring(guid)).u8string();
-    return std::string(utf8.begin(), utf8.end());
+    return utf8Of(guid);
 }
 
 ProcessStart processStart(std::uint64_t id) {
@@ -323,8 +324,7 @@ std::string secureRandomBytes(std::size_t count) {
 }
 
 bool openInBrowser(const std::string& address) {
-    const std::wstring wide =
-        std::filesystem::path(std::u8string(address.begin(), address.end())).wstring();
+    const std::wstring wide = pathFromUtf8(address).wstring();
     // ShellExecuteW gives a value above 32 when it started the program.
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
