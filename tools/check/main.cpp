@@ -21,14 +21,14 @@ namespace fs = std::filesystem;
 using namespace tovask;
 using namespace tovask::check;
 
-constexpr const char* kUsage =
-    "usage: tovask-check [--program-dir DIR] [FILE...]\n"
-    "Checks word files (*.wds), problem files (inp*) and the session plan (session.csv) without\n"
-    "starting a run: the FILEs named, or else every one in DIR/data, and that a run can create\n"
-    "its files there (DIR: the folder that holds tovask-check). Lists each fault as\n"
-    "file:line:item: error|warning: message, and for each problem file a note on how many of its\n"
-    "budget lines cross within each type.\n"
-    "Exit status: 0 no error (warnings allowed), 1 errors found, 2 could not check.\n";
+constexpr std::string_view kUsage = R"(usage: tovask-check [--program-dir DIR] [FILE...]
+Checks word files (*.wds), problem files (inp*) and the session plan (session.csv) without
+starting a run: the FILEs named, or else every one in DIR/data, and that a run can create
+its files there (DIR: the folder that holds tovask-check). Lists each fault as
+file:line:item: error|warning: message, and for each problem file a note on how many of its
+budget lines cross within each type.
+Exit status: 0 no error (warnings allowed), 1 errors found, 2 could not check.
+)";
 
 // Checks the files named, or those of the data folder, and lists what it finds.
 int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
@@ -104,6 +104,7 @@ int checkFiles(const tools::Tool& tool, const tools::CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
-    constexpr tools::Tool kTool{"tovask-check", "--program-dir", kUsage};
+    constexpr tools::Tool kTool{
+        .name = "tovask-check", .folderOption = "--program-dir", .usage = kUsage};
     return kTool.run(argc, argv, checkFiles);
 }

@@ -56,13 +56,17 @@ int Tool::fail(const std::string& message) const {
     return cannotRun;
 }
 
+int Tool::misused(const std::string& message) const {
+    return fail(message + "\n" + std::string(usage));
+}
+
 std::optional<int> Tool::start(int argc, char** argv, CommandLine& line) const {
     os::treatFileSizeLimitAsWriteFailure();
     os::showUtf8InConsole();
     line = readCommandLine(os::commandLineArguments(argc, argv), folderOption, valueOptions,
                            switchOptions);
     if (!line.error.empty())
-        return fail(line.error + "\n" + std::string(usage));
+        return misused(line.error);
     if (line.help) {
         std::cout << usage;
         return done;

@@ -43,7 +43,7 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments,
 // A tool as its user meets it: its name, its usage text, and its exit status when it cannot run.
 struct Tool {
     std::string_view name;
-    std::string_view folderOption; // "--program-dir", "--out"; empty for none
+    std::string_view folderOption = {}; // "--program-dir", "--out"; empty for none
     std::string_view usage;
     int done = kExitDone;
     int cannotRun = kExitCannotRun;
@@ -65,6 +65,8 @@ struct Tool {
 
     // Writes "name: message" on the error stream and gives the cannotRun status.
     int fail(const std::string& message) const;
+    // fail() for a command line the tool cannot work with: the message, then the usage.
+    int misused(const std::string& message) const;
 };
 
 } // namespace tovask::tools

@@ -21,16 +21,16 @@ namespace fs = std::filesystem;
 using namespace tovask;
 using namespace tovask::console;
 
-constexpr const char* kUsage =
-    "usage: tovask-console [--port N] [--no-browser] FOLDER...\n"
-    "       tovask-console --payments [--out FILE] FOLDER...\n"
-    "Watches a lab session: each FOLDER is a data folder that the PCs share, or a folder of\n"
-    "per-PC data folders. Serves the console's page on 127.0.0.1 (port N, or the first free one\n"
-    "from 8350), prints its address with its secret token as the first line, and opens it in the\n"
-    "default browser. The payment list is written to payments.csv in the first FOLDER.\n"
-    "--payments writes the payment list of the run logs (default payments.csv in the current\n"
-    "folder, and payments-by-group.csv beside it) and ends; exit status 1 when a log or word\n"
-    "file could not be read.\n";
+constexpr std::string_view kUsage = R"(usage: tovask-console [--port N] [--no-browser] FOLDER...
+       tovask-console --payments [--out FILE] FOLDER...
+Watches a lab session: each FOLDER is a data folder that the PCs share, or a folder of
+per-PC data folders. Serves the console's page on 127.0.0.1 (port N, or the first free one
+from 8350), prints its address with its secret token as the first line, and opens it in the
+default browser. The payment list is written to payments.csv in the first FOLDER.
+--payments writes the payment list of the run logs (default payments.csv in the current
+folder, and payments-by-group.csv beside it) and ends; exit status 1 when a log or word
+file could not be read.
+)";
 
 constexpr std::string_view kNoBrowser = "--no-browser";
 constexpr std::string_view kPayments = "--payments";
@@ -102,7 +102,7 @@ int serve(const tools::Tool& tool, Session& session, const fs::path& paymentsFil
 
 int work(const tools::Tool& tool, const tools::CommandLine& line) {
     if (line.names.empty())
-        return tool.fail("name at least one folder\n" + std::string(kUsage));
+        return tool.misused("name at least one folder");
     const bool payments = line.switches.contains(kPayments);
     if (line.folder && !payments)
         return tool.fail("--out goes with --payments");
@@ -126,7 +126,10 @@ int work(const tools::Tool& tool, const tools::CommandLine& line) {
 int main(int argc, char** argv) {
     static constexpr std::string_view kValueOptions[] = {"--port"};
     static constexpr std::string_view kSwitchOptions[] = {kNoBrowser, kPayments};
-    const tools::Tool tool{"tovask-console",      "--out",       kUsage,        tools::kExitDone,
-                           tools::kExitCannotRun, kValueOptions, kSwitchOptions};
-    return tool.run(argc, argv, work);
+    constexpr tools::Tool kTool{.name = "tovask-console",
+                                .folderOption = "--out",
+                                .usage = kUsage,
+                                .valueOptions = kValueOptions,
+                                .switchOptions = kSwitchOptions};
+    return kTool.run(argc, argv, work);
 }

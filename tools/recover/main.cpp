@@ -23,17 +23,17 @@ std::string problemList(const std::vector<int>& problems) {
     return text;
 }
 
-constexpr const char* kUsage =
-    "usage: tovask-recover LOGFILE\n"
-    "Rebuilds the results of a run that broke from its run log (data/out....log)\n"
-    "and writes them beside it, never over a results file.\n"
-    "Exit status: 0 recovered (or nothing to recover), 1 refused or failed, 2 wrong arguments\n"
-    "or the output could not be written.\n";
+constexpr std::string_view kUsage = R"(usage: tovask-recover LOGFILE
+Rebuilds the results of a run that broke from its run log (data/out....log)
+and writes them beside it, never over a results file.
+Exit status: 0 recovered (or nothing to recover), 1 refused or failed, 2 wrong arguments
+or the output could not be written.
+)";
 
 // Recovers the one log named and says what it wrote.
 int recover(const tovask::tools::Tool& tool, const tovask::tools::CommandLine& line) {
     if (line.names.size() != 1)
-        return tool.fail("name exactly one run log\n" + std::string(kUsage));
+        return tool.misused("name exactly one run log");
     const std::filesystem::path& logFile = line.names.front();
     try {
         const auto recovery = tovask::recover::recoverLog(logFile);
@@ -63,6 +63,6 @@ int recover(const tovask::tools::Tool& tool, const tovask::tools::CommandLine& l
 } // namespace
 
 int main(int argc, char** argv) {
-    constexpr tovask::tools::Tool kTool{"tovask-recover", "", kUsage};
+    constexpr tovask::tools::Tool kTool{.name = "tovask-recover", .usage = kUsage};
     return kTool.run(argc, argv, recover);
 }

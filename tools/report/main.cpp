@@ -29,17 +29,17 @@ namespace fs = std::filesystem;
 using namespace tovask;
 using namespace tovask::report;
 
-constexpr const char* kUsage =
-    "usage: tovask-report [--out DIR] [--power-draws N] PATH...\n"
-    "Reads every results file (out<data file>.<number>) of each PATH, a data folder or a results\n"
-    "file, with the run log beside it, and writes DIR/decisions.csv (one row per problem),\n"
-    "DIR/subjects.csv (consistency measures per results file and type) and DIR/report.html\n"
-    "(plots, a page per results file; on Linux the same pages in DIR/report.pdf too).\n"
-    "DIR: report/ in the current folder.\n"
-    "--power-draws N: the simulated subjects choosing at random behind the power and\n"
-    "ccei_percentile columns (default 1000; 0 leaves those columns empty).\n"
-    "Exit status: 0 every file read, 1 a file could not be read or is malformed (the others are\n"
-    "in the report), 2 wrong arguments or the report could not be written.\n";
+constexpr std::string_view kUsage = R"(usage: tovask-report [--out DIR] [--power-draws N] PATH...
+Reads every results file (out<data file>.<number>) of each PATH, a data folder or a results
+file, with the run log beside it, and writes DIR/decisions.csv (one row per problem),
+DIR/subjects.csv (consistency measures per results file and type) and DIR/report.html
+(plots, a page per results file; on Linux the same pages in DIR/report.pdf too).
+DIR: report/ in the current folder.
+--power-draws N: the simulated subjects choosing at random behind the power and
+ccei_percentile columns (default 1000; 0 leaves those columns empty).
+Exit status: 0 every file read, 1 a file could not be read or is malformed (the others are
+in the report), 2 wrong arguments or the report could not be written.
+)";
 
 constexpr std::string_view kPowerDraws = "--power-draws";
 constexpr std::string_view kValueOptions[] = {kPowerDraws};
@@ -62,11 +62,11 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
     const fs::path out = line.folder.value_or("report");
     const std::vector<fs::path>& paths = line.names;
     if (paths.empty())
-        return tool.fail("name at least one data folder or results file\n" + std::string(kUsage));
+        return tool.misused("name at least one data folder or results file");
     const std::optional<int> draws = powerDraws(line);
     if (!draws)
-        return tool.fail(std::string(kPowerDraws) + " needs a whole number from 0 to " +
-                         std::to_string(kMostPowerDraws) + "\n" + kUsage);
+        return tool.misused(std::string(kPowerDraws) + " needs a whole number from 0 to " +
+                            std::to_string(kMostPowerDraws));
 
     const Found found = findResultsFiles(paths);
     bool faults = !found.errors.empty();
@@ -132,7 +132,9 @@ int writeReport(const tools::Tool& tool, const tools::CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
-    constexpr tools::Tool kTool{"tovask-report",       "--out",      kUsage, tools::kExitDone,
-                                tools::kExitCannotRun, kValueOptions};
+    constexpr tools::Tool kTool{.name = "tovask-report",
+                                .folderOption = "--out",
+                                .usage = kUsage,
+                                .valueOptions = kValueOptions};
     return kTool.run(argc, argv, writeReport);
 }

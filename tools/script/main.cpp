@@ -12,25 +12,28 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: tovask-script [--program-dir DIR] [--pc NAME] [SCRIPT]\n"
-    "  DIR     the folder whose data/ holds the word, problem and\n"
-    "          results files (default: the folder of tovask-script)\n"
-    "  NAME    the computer name the run goes by in the session plan and\n"
-    "          the lock (default: this computer's), so that a pilot can stand\n"
-    "          for a PC of the plan\n"
-    "  SCRIPT  a file of events, one per line; - or none: standard input\n";
+constexpr std::string_view kUsage = R"(usage: tovask-script [--program-dir DIR] [--pc NAME] [SCRIPT]
+  DIR     the folder whose data/ holds the word, problem and
+          results files (default: the folder of tovask-script)
+  NAME    the computer name the run goes by in the session plan and
+          the lock (default: this computer's), so that a pilot can stand
+          for a PC of the plan
+  SCRIPT  a file of events, one per line; - or none: standard input
+)";
 
 constexpr std::string_view kValueOptions[] = {"--pc"};
 
-constexpr tovask::tools::Tool kTool{
-    "tovask-script", "--program-dir", kUsage, tovask::script::kExitDone, tovask::script::kExitUsage,
-    kValueOptions};
+constexpr tovask::tools::Tool kTool{.name = "tovask-script",
+                                    .folderOption = "--program-dir",
+                                    .usage = kUsage,
+                                    .done = tovask::script::kExitDone,
+                                    .cannotRun = tovask::script::kExitUsage,
+                                    .valueOptions = kValueOptions};
 
 // Plays the script named (or standard input) and gives the run's exit status.
 int play(const tovask::tools::Tool& tool, const tovask::tools::CommandLine& line) {
     if (line.names.size() > 1)
-        return tool.fail("more than one script given\n" + std::string(kUsage));
+        return tool.misused("more than one script given");
     const std::filesystem::path programFolder =
         line.folder.value_or(tovask::os::executableFolder());
     const std::string scriptName = line.names.empty() ? "-" : line.names.front().string();
