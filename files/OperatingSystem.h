@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace tovask::os {
@@ -100,6 +101,26 @@ private:
     std::uint64_t size_ = 0; // where the last complete append ended
 };
 
+// A descriptor of the operating system (a HANDLE on Windows) that is closed when its owner ends;
+// -1 for none. Whatever a call opens is owned at once, so that no way out of the call, a throw
+// included, leaves it open.
+class SystemHandle {
+public:
+    SystemHandle() = default;
+    explicit SystemHandle(std::intptr_t handle) : handle_(handle) {}
+    SystemHandle(SystemHandle&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+    SystemHandle& operator=(SystemHandle&& other) noexcept {
+        std::swap(handle_, other.handle_);
+        return *this;
+    }
+    ~SystemHandle();
+
+    std::intptr_t get() const { return handle_; }
+
+private:
+    std::intptr_t handle_ = -1;
+};
+
 // What a path names, as a reader that takes only regular files sees it.
 enum class EntryKind { regularFile, folder, fifo, device, socket, other };
 
@@ -112,9 +133,6 @@ enum class EntryKind { regularFile, folder, fifo, device, socket, other };
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const std::filesystem::path& path);
-    ~ReadOnlyFile();
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
     // What the path names; only a regular file is read.
     EntryKind kind() const { return kind_; }
@@ -131,7 +149,7 @@ private:
 
     EntryKind kind_ = EntryKind::other;
     std::uint64_t size_ = 0;
-    std::intptr_t handle_ = -1; // the descriptor, or the Windows handle; -1 when not open
+    SystemHandle handle_; // none for what is not a regular file
 };
 
 // Makes a write beyond the process's file-size limit (ulimit -f) fail with "File too large",

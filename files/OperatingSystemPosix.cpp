@@ -29,18 +29,6 @@ int descriptor(FileSystem::Handle file) {
     return static_cast<int>(file);
 }
 
-// Closes a descriptor at the end of a scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() { ::close(fd_); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-private:
-    int fd_;
-};
-
 class PosixFileSystem : public FileSystem {
 public:
     // O_EXCL fails on any name that is there, a symbolic link included (even a dangling one);
@@ -89,12 +77,11 @@ public:
     }
 
     void syncFolder(const std::filesystem::path& folder) override {
-        const int fd =
-            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
+        const SystemHandle open(
+            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (open.get() < 0)
             fail(errno);
-        const Descriptor open(fd);
-        if (::fsync(fd) != 0)
+        if (::fsync(descriptor(open.get())) != 0)
             fail(errno);
     }
 };
@@ -129,27 +116,25 @@ ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
         return;
     // Something else may have taken the name since: opened without waiting (a FIFO would wait
     // for a writer), and looked at again.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    SystemHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0)
         fail(errno);
-    if (::fstat(fd, &status) != 0) {
-        const int cause = errno;
-        ::close(fd);
-        fail(cause);
-    }
-    handle_ = fd;
+    if (::fstat(descriptor(file.get()), &status) != 0)
+        fail(errno);
+    handle_ = std::move(file);
     kind_ = kindOf(status.st_mode);
     size_ = static_cast<std::uint64_t>(status.st_size);
 }
 
-ReadOnlyFile::~ReadOnlyFile() {
+SystemHandle::~SystemHandle() {
     if (handle_ >= 0)
         ::close(descriptor(handle_));
 }
 
 std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* into, std::size_t count) {
     for (;;) {
-        const ssize_t n = ::pread(descriptor(handle_), into, count, static_cast<off_t>(offset));
+        const ssize_t n =
+            ::pread(descriptor(handle_.get()), into, count, static_cast<off_t>(offset));
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR)

@@ -216,18 +216,16 @@ ReadOnlyFile::ReadOnlyFile(const std::filesystem::path& path) {
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         fail(GetLastError());
+    SystemHandle file(reinterpret_cast<std::intptr_t>(handle));
     kind_ = kindOf(GetFileType(handle));
     LARGE_INTEGER size{};
-    if (kind_ == EntryKind::regularFile && !GetFileSizeEx(handle, &size)) {
-        const DWORD cause = GetLastError();
-        CloseHandle(handle);
-        fail(cause);
-    }
-    handle_ = reinterpret_cast<std::intptr_t>(handle);
+    if (kind_ == EntryKind::regularFile && !GetFileSizeEx(handle, &size))
+        fail(GetLastError());
+    handle_ = std::move(file);
     size_ = static_cast<std::uint64_t>(size.QuadPart);
 }
 
-ReadOnlyFile::~ReadOnlyFile() {
+SystemHandle::~SystemHandle() {
     if (handle_ != -1)
         CloseHandle(handleOf(handle_));
 }
@@ -237,7 +235,7 @@ std::size_t ReadOnlyFile::readAt(std::uint64_t offset, char* into, std::size_t c
     where.Offset = static_cast<DWORD>(offset);
     where.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD n = 0;
-    if (!ReadFile(handleOf(handle_), into,
+    if (!ReadFile(handleOf(handle_.get()), into,
                   count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count), &n, &where) &&
         GetLastError() != ERROR_HANDLE_EOF)
         fail(GetLastError());
@@ -299,6 +297,7 @@ ProcessStart processStart(std::uint64_t id) {
         OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
     if (process == nullptr)
         return {GetLastError() == ERROR_INVALID_PARAMETER ? State::Gone : State::Unknowable, {}};
+    const SystemHandle owner(reinterpret_cast<std::intptr_t>(process));
     // The creation time tells a process from a later one that gets the same number.
     DWORD exitCode = 0;
     FILETIME created{}, exited{}, kernel{}, user{};
@@ -309,7 +308,6 @@ ProcessStart processStart(std::uint64_t id) {
         start = {State::Running,
                  std::to_string((static_cast<std::uint64_t>(created.dwHighDateTime) << 32) |
                                 created.dwLowDateTime)};
-    CloseHandle(process);
     return start;
 }
 
