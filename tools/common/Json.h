@@ -19,6 +19,15 @@ public:
     void endArray();
     // The name of the next member of the object being written.
     void key(std::string_view name);
+    // A member that is an object or an array: its name, then the opening bracket.
+    void beginObject(std::string_view name) {
+        key(name);
+        beginObject();
+    }
+    void beginArray(std::string_view name) {
+        key(name);
+        beginArray();
+    }
 
     // Bytes that are not valid UTF-8 are written as U+FFFD, one for each such byte, so the
     // text stays valid JSON whatever a file or a script put into a control.
@@ -64,8 +73,7 @@ public:
 
     // name: an array of the texts.
     void strings(std::string_view name, const std::vector<std::string>& texts) {
-        key(name);
-        beginArray();
+        beginArray(name);
         for (const std::string& text : texts)
             string(text);
         endArray();
@@ -73,8 +81,7 @@ public:
     // name: an array of one object per item, whose members write(item) writes.
     template <typename Items, typename Write>
     void objects(std::string_view name, const Items& items, Write write) {
-        key(name);
-        beginArray();
+        beginArray(name);
         for (const auto& item : items) {
             beginObject();
             write(item);

@@ -66,17 +66,14 @@ void planJson(JsonWriter& json, const PlanView& plan) {
 std::string stateJson(const StateParts& parts, std::optional<std::int64_t> polledAt) {
     JsonWriter json;
     json.beginObject();
-    json.key("runs");
-    json.beginArray();
+    json.beginArray("runs");
     for (const RunRow& row : parts.rows)
         runJson(json, row);
     json.endArray();
 
-    json.key("summary");
-    json.beginObject();
+    json.beginObject("summary");
     json.member("pcs", static_cast<int>(parts.rows.size()));
-    json.key("phases");
-    json.beginArray();
+    json.beginArray("phases");
     for (int phase = 0; phase < kPhases; ++phase) {
         if (parts.summary.phases[static_cast<std::size_t>(phase)] == 0)
             continue;
@@ -97,8 +94,7 @@ std::string stateJson(const StateParts& parts, std::optional<std::int64_t> polle
         json.member("path", folder.path.string());
     });
 
-    json.key("payments");
-    json.beginObject();
+    json.beginObject("payments");
     json.member("count", static_cast<int>(parts.payments.payments.size()));
     json.member("file", parts.paymentsFile);
     json.strings("problems", parts.payments.problems);

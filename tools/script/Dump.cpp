@@ -103,16 +103,14 @@ std::string dumpState(const Experiment& experiment, const std::vector<Message>& 
     json.member("pn", experiment.pn);
     json.member("caption", experiment.form.caption());
 
-    json.key("controls");
-    json.beginObject();
+    json.beginObject("controls");
     for (const ui::Control* control : experiment.form.controls()) {
         json.key(control->name());
         writeControl(json, *control);
     }
     json.endObject();
 
-    json.key("vars");
-    json.beginObject();
+    json.beginObject("vars");
     json.member("KeyArmed", experiment.KeyArmed);
     json.member("ProblemCount", experiment.ProblemCount);
     json.member("MaxAmount", experiment.MaxAmount);
